@@ -1,0 +1,91 @@
+#include "platform/player_view.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace platform {
+
+PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
+    : QWidget(parent), player_(player), play_(new QPushButton(this)),
+      pause_(new QPushButton(this)), stop_(new QPushButton(this)), mute_(new QToolButton(this)),
+      volume_(new QSlider(Qt::Horizontal, this)), display_(new QLabel(this)) {
+    setAccessibleName(tr("Media player"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(24, 24, 24));
+    pal.setColor(QPalette::WindowText, QColor(140, 230, 140));
+    setPalette(pal);
+
+    display_->setAccessibleName(tr("Player status"));
+    display_->setTextFormat(Qt::PlainText);
+    display_->setMinimumWidth(1);
+    display_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    const struct {
+        QPushButton* button;
+        QStyle::StandardPixmap icon;
+        QString name;
+    } buttons[] = {{play_, QStyle::SP_MediaPlay, tr("Play")},
+                   {pause_, QStyle::SP_MediaPause, tr("Pause")},
+                   {stop_, QStyle::SP_MediaStop, tr("Stop")}};
+    for (const auto& b : buttons) {
+        b.button->setIcon(style()->standardIcon(b.icon));
+        b.button->setToolTip(b.name);
+        b.button->setAccessibleName(b.name);
+        b.button->setFixedWidth(36);
+    }
+    mute_->setCheckable(true);
+    mute_->setToolTip(tr("Mute"));
+    mute_->setAccessibleName(tr("Mute"));
+    mute_->setAutoRaise(true);
+    volume_->setRange(0, 100);
+    volume_->setFixedWidth(110);
+    volume_->setToolTip(tr("Volume"));
+    volume_->setAccessibleName(tr("Volume"));
+
+    auto* transport = new QHBoxLayout;
+    transport->setContentsMargins(0, 0, 0, 0);
+    transport->addWidget(play_);
+    transport->addWidget(pause_);
+    transport->addWidget(stop_);
+    transport->addStretch(1);
+    transport->addWidget(mute_);
+    transport->addWidget(volume_);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 4, 6, 4);
+    column->setSpacing(2);
+    column->addWidget(display_);
+    column->addLayout(transport);
+
+    connect(play_, &QPushButton::clicked, this, [this] { player_.controls().play(); });
+    connect(pause_, &QPushButton::clicked, this, [this] { player_.controls().pause(); });
+    connect(stop_, &QPushButton::clicked, this, [this] { player_.controls().stop(); });
+    connect(mute_, &QToolButton::clicked, this,
+            [this](bool on) { player_.settings().setMute(on); });
+    connect(volume_, &QSlider::valueChanged, this,
+            [this](int v) { player_.settings().setVolume(v); });
+    connect(&player_, &MediaPlayer::changed, this, &PlayerView::refresh);
+    refresh();
+}
+
+void PlayerView::refresh() {
+    const bool muted = player_.settings().mute();
+    mute_->setChecked(muted);
+    mute_->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
+                                               : QStyle::SP_MediaVolume));
+    if (!volume_->isSliderDown() && volume_->value() != player_.settings().volume()) {
+        const QSignalBlocker block(volume_);
+        volume_->setValue(player_.settings().volume());
+    }
+    const QString text = player_.status();
+    display_->setText(text.isEmpty() ? tr("Ready") : text);
+    display_->setToolTip(text);
+}
+
+} // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/media_player.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QSlider;
+class QToolButton;
+
+namespace platform {
+
+// The player's own user interface: play, pause, stop, volume, mute and a display line
+// with what the player is doing. It drives and follows any MediaPlayer.
+class PlayerView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlayerView(MediaPlayer& player, QWidget* parent = nullptr);
+
+private:
+    void refresh();
+
+    MediaPlayer& player_;
+    QPushButton* play_;
+    QPushButton* pause_;
+    QPushButton* stop_;
+    QToolButton* mute_;
+    QSlider* volume_;
+    QLabel* display_;
+};
+
+} // namespace platform
