@@ -18,8 +18,9 @@ namespace common {
 //  - a field that begins with a double quote ends at the first double quote that is
 //    followed by a separator or by the end of input. A quote followed by anything else
 //    belongs to the value, so "The "Best" FM" reads back as The "Best" FM;
-//  - if a separator comes before such a closing quote but after an inner quote (a
-//    hand-edited line such as "abc"xyz,"next"), the field ends at that separator, its
+//  - if a separator or the end of input comes before such a closing quote but after
+//    an inner quote (a
+//    hand-edited line such as "abc"xyz,"next"), the field ends there, its
 //    value is the text up to the last inner quote and the stray text is dropped, so the
 //    following fields keep their order;
 //  - a field without quotes runs to the next separator, taken as it stands;

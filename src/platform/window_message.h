@@ -13,8 +13,8 @@ public:
         static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
         return type;
     }
-    WindowMessageEvent(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam)
-        : QEvent(eventType()), message(message), wParam(wParam), lParam(lParam) {}
+    WindowMessageEvent(std::uint32_t msg, std::uint32_t wp, std::uint32_t lp)
+        : QEvent(eventType()), message(msg), wParam(wp), lParam(lp) {}
 
     const std::uint32_t message;
     const std::uint32_t wParam;

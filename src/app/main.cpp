@@ -1,0 +1,38 @@
+// Korvant Lite: builds the real platform pieces and hands them to the main window.
+
+#include "app/frm_tanro.h"
+#include "common/data_folder.h"
+#include "platform/gst/gst_media_player.h"
+#include "platform/qt_message_box.h"
+#include "platform/tray/qt_notify_area.h"
+#include "platform/web/lazy_web_browser.h"
+#include "platform/web/qt_shell.h"
+
+#include <QApplication>
+
+#ifndef KORVANT_COMMUNITY_HOST
+#error "KORVANT_COMMUNITY_HOST must be set by the build"
+#endif
+
+int main(int argc, char** argv) {
+    // The web engine is loaded from a module when the browser is first shown; it can
+    // only share the program's OpenGL set-up if this is said before the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvant Lite"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/korvant.png")));
+
+    platform::GstMediaPlayer player;
+    platform::QtNotifyArea notifyArea;
+    platform::QtShell shell;
+    platform::LazyWebBrowserFactory browsers;
+    platform::QtMessageBox messages;
+
+    app::frmTANRO window({player, notifyArea, shell, browsers, messages, common::dataFolder(),
+                          QStringLiteral(KORVANT_COMMUNITY_HOST), [] { QCoreApplication::exit(0); }});
+    window.Form_Load();
+    if (!window.isInTray())
+        window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "favourites/favourites_file.h"
+
+#include <QGroupBox>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace common {
+class ClickLabel;
+}
+
+namespace favourites {
+
+// The favourites editor panel: the twenty fields are the ten favourite stations (there is
+// no other copy of the list), "Save List" and a "Close" label. The window that hosts
+// the panel decides what saving and closing do.
+class FavouritesEditor : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit FavouritesEditor(QWidget* parent = nullptr);
+
+    Slots stations() const;
+    // Start-up fills the fields from the file: names first, then addresses.
+    void setNames(const Slots& stations);
+    void setUrls(const Slots& stations);
+
+    std::array<QLineEdit*, kSlots> txtStaname{};
+    std::array<QLineEdit*, kSlots> txtStaurl{};
+    QLabel* Label21;
+    QLabel* Label43;
+    QPushButton* cmdSavefavs;
+    common::ClickLabel* Label31;
+};
+
+} // namespace favourites
