@@ -38,8 +38,8 @@ public:
     }
     int playState() const override { return state; }
     QString status() const override { return statusText; }
-    Controls& controls() override { return *this; }
-    Settings& settings() override { return *this; }
+    platform::MediaPlayer::Controls& controls() override { return *this; }
+    platform::MediaPlayer::Settings& settings() override { return *this; }
 
     void play() override { calls << "play"; }
     void stop() override { calls << "stop"; }

@@ -1,0 +1,164 @@
+#include "platform/web/lazy_web_browser.h"
+
+#include "platform/web/web_module.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLibrary>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <unistd.h>
+
+#ifndef KORVANT_WEB_MODULE_NAME
+#define KORVANT_WEB_MODULE_NAME "korvant_web.so"
+#endif
+
+namespace platform {
+
+QByteArray webEngineFlags(const QByteArray& existing, bool runningAsRoot) {
+    QList<QByteArray> wanted = {
+        "--disable-background-networking", // no update, metrics or variations fetches
+        "--disable-component-update",
+        "--disable-domain-reliability",
+        "--no-pings",
+    };
+    if (runningAsRoot)
+        wanted << "--no-sandbox";
+    QByteArray flags = existing.trimmed();
+    const QList<QByteArray> present = flags.split(' ');
+    for (const QByteArray& flag : wanted) {
+        if (present.contains(flag))
+            continue;
+        if (!flags.isEmpty())
+            flags += ' ';
+        flags += flag;
+    }
+    return flags;
+}
+
+// Loads the module once per process and hands out its view maker. The library is never
+// unloaded: views made by it may live until the program ends.
+class WebEngineLoader {
+public:
+    explicit WebEngineLoader(QString folder) : folder_(std::move(folder)) {}
+
+    web_module::CreateView createView() {
+        if (!tried_) {
+            tried_ = true;
+            load();
+        }
+        return createView_;
+    }
+    bool loaded() const { return createView_ != nullptr; }
+    QString error() const { return error_; }
+
+private:
+    void load() {
+        const QString folder = folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_;
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                webEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0));
+        QLibrary library(QDir(folder).filePath(QStringLiteral(KORVANT_WEB_MODULE_NAME)));
+        if (!library.load()) {
+            error_ = library.errorString();
+            return;
+        }
+        createView_ = reinterpret_cast<web_module::CreateView>(
+            library.resolve(web_module::kCreateViewSymbol));
+        if (createView_ == nullptr)
+            error_ = library.errorString();
+    }
+
+    QString folder_;
+    bool tried_ = false;
+    web_module::CreateView createView_ = nullptr;
+    QString error_;
+};
+
+LazyWebBrowser::LazyWebBrowser(std::shared_ptr<WebEngineLoader> loader, QWidget* parent)
+    : WebBrowser(parent), loader_(std::move(loader)) {
+    setAccessibleName(tr("Web browser"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void LazyWebBrowser::Navigate(const QString& url) {
+    navigate(url);
+}
+
+void LazyWebBrowser::Navigate2(const QString& url) {
+    navigate(url);
+}
+
+void LazyWebBrowser::requestFocus() {
+    if (view_ != nullptr && isVisible())
+        view_->setFocus(Qt::OtherFocusReason);
+}
+
+QString LazyWebBrowser::pageTitle() const {
+    return view_ != nullptr ? view_->property("title").toString() : QString();
+}
+
+QString LazyWebBrowser::notice() const {
+    return notice_ != nullptr ? notice_->text() : QString();
+}
+
+QUrl LazyWebBrowser::toUrl(const QString& address) {
+    if (address.trimmed().isEmpty())
+        return QUrl(QStringLiteral("about:blank"));
+    return QUrl::fromUserInput(address);
+}
+
+void LazyWebBrowser::navigate(const QString& address) {
+    if (view_ != nullptr) {
+        view_->setProperty("url", toUrl(address));
+        return;
+    }
+    pending_ = address;
+    hasPending_ = true;
+}
+
+void LazyWebBrowser::showEvent(QShowEvent* event) {
+    WebBrowser::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        startEngine();
+    }
+}
+
+void LazyWebBrowser::startEngine() {
+    const web_module::CreateView createView = loader_->createView();
+    if (createView == nullptr) {
+        notice_ = new QLabel(
+            tr("The web browser could not be started, so pages cannot be shown here.\n(%1)")
+                .arg(loader_->error()),
+            this);
+        notice_->setWordWrap(true);
+        notice_->setAlignment(Qt::AlignCenter);
+        notice_->setAccessibleName(tr("Web browser notice"));
+        layout()->addWidget(notice_);
+        return;
+    }
+    view_ = createView(this);
+    layout()->addWidget(view_);
+    connect(view_, SIGNAL(loadFinished(bool)), this, SIGNAL(pageLoaded(bool)));
+    if (hasPending_) {
+        hasPending_ = false;
+        view_->setProperty("url", toUrl(pending_));
+    }
+}
+
+LazyWebBrowserFactory::LazyWebBrowserFactory(QString moduleFolder)
+    : loader_(std::make_shared<WebEngineLoader>(std::move(moduleFolder))) {}
+
+LazyWebBrowserFactory::~LazyWebBrowserFactory() = default;
+
+WebBrowser* LazyWebBrowserFactory::create(QWidget* parent) {
+    return new LazyWebBrowser(loader_, parent);
+}
+
+bool LazyWebBrowserFactory::engineLoaded() const {
+    return loader_->loaded();
+}
+
+} // namespace platform
