@@ -93,8 +93,12 @@ frmTANRO::frmTANRO(PlatformParts parts, QWidget* parent)
         font.setBold(true);
         panel->setFont(font);
         panel->setStyleSheet(QStringLiteral("QGroupBox { color: rgb(128, 0, 0); }"));
-        for (QWidget* child : panel->findChildren<QWidget*>())
-            child->setFont(QWidget::font());
+        // Only the caption is bold: the controls keep their own fonts.
+        for (QWidget* child : panel->findChildren<QWidget*>()) {
+            QFont own = child->font();
+            own.setBold(false);
+            child->setFont(own);
+        }
     }
 
     buildControlsBelowClientArea(client);
