@@ -48,7 +48,7 @@ test)
     # contact any other host.
     cmake -S "$here" -B "$here/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKORVANT_BUILD_TESTS=ON -DKORVANT_WERROR=ON \
-        -DKORVANT_COMMUNITY_HOST=127.0.0.1 -DKORVANT_FERROW_HOST=localhost
+        -DKORVANT_COMMUNITY_HOST=127.0.0.1 -DKORVANT_FERROW_HOST=127.0.0.1
     cmake --build "$here/build-test"
     cd "$here/build-test"
     ctest --output-on-failure --timeout 600 -j2
