@@ -3,6 +3,7 @@
 #include "common/click_label.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
+#include "platform/placement.h"
 #include "platform/twips.h"
 
 #include <QApplication>
@@ -20,14 +21,6 @@ const QString kTitle = QStringLiteral("Korvant Lite");
 constexpr int kMajor = KORVANT_VERSION_MAJOR;
 constexpr int kMinor = KORVANT_VERSION_MINOR;
 constexpr int kRevision = KORVANT_VERSION_PATCH;
-
-void place(QWidget* control, int left, int top, int width, int height) {
-    QRect rect = platform::twipsRect(left, top, width, height);
-    const QSize hint = control->sizeHint();
-    rect.setWidth(std::max(rect.width(), hint.width()));
-    rect.setHeight(std::max(rect.height(), hint.height()));
-    control->setGeometry(rect);
-}
 
 // The program's icon from the program's resources when it has them, else a stock one.
 QIcon programIcon() {
@@ -93,7 +86,7 @@ frmAbout::frmAbout(platform::Shell& shell, QString communityHost, platform::Mess
     cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    place(cmdOK, 4080, 2760 + extraTwips, 1260, 375);
+    platform::place(cmdOK, 4080, 2760 + extraTwips, 1260, 375);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
     Image1 = new QLabel(this);
@@ -104,7 +97,7 @@ frmAbout::frmAbout(platform::Shell& shell, QString communityHost, platform::Mess
 
     Label42 = new QLabel(tr("Provided by:"), this);
     Label42->setObjectName(QStringLiteral("Label42"));
-    place(Label42, 960, 2880 + extraTwips, 1035, 255);
+    platform::place(Label42, 960, 2880 + extraTwips, 1035, 255);
 
     Label41 = new common::ClickLabel(communityHost_, this);
     Label41->setObjectName(QStringLiteral("Label41"));
@@ -116,7 +109,7 @@ frmAbout::frmAbout(platform::Shell& shell, QString communityHost, platform::Mess
     QPalette linkPalette = Label41->palette();
     linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Link));
     Label41->setPalette(linkPalette);
-    place(Label41, 2040, 2880 + extraTwips, 1935, 255);
+    platform::place(Label41, 2040, 2880 + extraTwips, 1935, 255);
     connect(Label41, &common::ClickLabel::clicked, this, [this] { Label41_Click(); });
 
     setFixedSize(platform::twipsToPixels(5730), platform::twipsToPixels(3555) + extra);
@@ -130,8 +123,8 @@ void frmAbout::Form_Load() {
     setWindowTitle(tr("About ") + kTitle);
     lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision));
     lblTitle->setText(kTitle);
-    place(lblTitle, 1050, 240, 3885, 480);
-    place(lblVersion, 1050, 780, 3885, 285);
+    platform::place(lblTitle, 1050, 240, 3885, 480);
+    platform::place(lblVersion, 1050, 780, 3885, 285);
     lblTitle->setAccessibleName(lblTitle->text());
     lblVersion->setAccessibleName(lblVersion->text());
 }

@@ -4,6 +4,7 @@
 #include "links/community_pages.h"
 #include "links/mdl_extras.h"
 #include "platform/message_box.h"
+#include "platform/placement.h"
 #include "platform/twips.h"
 #include "platform/web_browser.h"
 
@@ -19,16 +20,6 @@
 namespace links {
 
 namespace {
-
-// Places a control at its twips position; a control whose text needs more room than
-// that grows instead of clipping it.
-void place(QWidget* control, int left, int top, int width, int height) {
-    QRect rect = platform::twipsRect(left, top, width, height);
-    const QSize hint = control->sizeHint();
-    rect.setWidth(std::max(rect.width(), hint.width()));
-    rect.setHeight(std::max(rect.height(), hint.height()));
-    control->setGeometry(rect);
-}
 
 // Rows of the editor, in twips inside the frame.
 constexpr int kFirstRowTop = 360;
@@ -69,13 +60,13 @@ frmPindle::frmPindle(LinksMenu menu, QString dataFolder, platform::WebBrowserFac
     cmdSlinks = new QPushButton(tr("Save"), fraSets);
     cmdSlinks->setObjectName(QStringLiteral("cmdSlinks"));
     cmdSlinks->setAccessibleName(tr("Save links"));
-    place(cmdSlinks, 8760, 4920, 1215, 495);
+    platform::place(cmdSlinks, 8760, 4920, 1215, 495);
     connect(cmdSlinks, &QPushButton::clicked, this, [this] { cmdSlinks_Click(); });
 
     Label1 = new common::ClickLabel(tr("Close"), fraSets);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAccessibleName(tr("Close links window"));
-    place(Label1, 10320, 5010, 900, 300);
+    platform::place(Label1, 10320, 5010, 900, 300);
     connect(Label1, &common::ClickLabel::clicked, this, [this] { Label1_Click(); });
 
     // Out of view to the right of the client area: the list is reached only through
@@ -83,7 +74,7 @@ frmPindle::frmPindle(LinksMenu menu, QString dataFolder, platform::WebBrowserFac
     cmbPindle = new QComboBox(this);
     cmbPindle->setObjectName(QStringLiteral("cmbPindle"));
     cmbPindle->setAccessibleName(tr("Community pages"));
-    place(cmbPindle, 13680, 0, 2400, 315);
+    platform::place(cmbPindle, 13680, 0, 2400, 315);
     cmbPindle->hide();
     connect(cmbPindle, &QComboBox::activated, this, [this] { cmbPindle_Click(); });
 
@@ -99,10 +90,10 @@ QLineEdit* frmPindle::addField(const QString& name, const QString& label, const 
     auto* field = new QLineEdit(text, fraSets);
     field->setObjectName(name);
     field->setAccessibleName(accessible);
-    place(field, fieldLeft, top - 30, fieldWidth, kRowHeight);
+    platform::place(field, fieldLeft, top - 30, fieldWidth, kRowHeight);
     auto* caption = new QLabel(label, fraSets);
     caption->setBuddy(field);
-    place(caption, labelLeft, top, labelWidth, kRowHeight - 60);
+    platform::place(caption, labelLeft, top, labelWidth, kRowHeight - 60);
     return field;
 }
 
