@@ -1,0 +1,119 @@
+#pragma once
+
+#include "platform/gst/reconnect_policy.h"
+#include "platform/media_player.h"
+
+#include <QPointer>
+#include <QUrl>
+#include <deque>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTcpSocket;
+class QTimer;
+struct _GstBus;
+struct _GstElement;
+struct _GstMessage;
+
+namespace platform {
+
+// The media player over a GStreamer playbin, audio only.
+//
+// GStreamer is initialised at the first address, never at construction, so a program that
+// plays nothing at start-up does not pay for it. All pipeline messages are handled on the
+// thread that owns the object (the GUI thread) through one bus watch; nothing here waits
+// for the network. Playlist addresses (.pls, .m3u, .asx, .xspf, or any address whose body
+// turns out to be one) are fetched with a size cap and a timeout, and their entries tried
+// in order until one plays.
+class GstMediaPlayer final : public MediaPlayer,
+                             private MediaPlayer::Controls,
+                             private MediaPlayer::Settings {
+    Q_OBJECT
+public:
+    // audioSinkDescription: a gst-launch description of the audio output (a bin is made
+    // of it); empty means the desktop's default output.
+    explicit GstMediaPlayer(QString audioSinkDescription = {}, QObject* parent = nullptr);
+    ~GstMediaPlayer() override;
+
+    QString URL() const override { return url_; }
+    void setURL(const QString& url) override;
+    int playState() const override { return state_; }
+    QString status() const override { return status_; }
+    MediaPlayer::Controls& controls() override { return *this; }
+    MediaPlayer::Settings& settings() override { return *this; }
+
+private:
+    // One address to try, with how many playlists led to it.
+    struct Entry {
+        QUrl url;
+        int depth = 0;
+        bool fetched = false; // its body was already read as a possible playlist
+    };
+
+    void play() override;
+    void stop() override;
+    void pause() override;
+    bool mute() const override { return mute_; }
+    void setMute(bool mute) override;
+    int volume() const override { return volume_; }
+    void setVolume(int volume) override;
+
+    // fresh: a new station or a user's play, as opposed to a reconnect.
+    void open(bool fresh);
+    void tryNext();
+    void playEntry(const Entry& entry);
+    void fetchPlaylist(const Entry& entry);
+    void onPlaylistFetched(QNetworkReply* reply, const Entry& entry);
+    void onPlaylistBody(const QByteArray& body, const QString& contentType, const Entry& entry);
+    // transient: the stream may come back (lost connection, server down), as opposed to
+    // an address that will never play (not found, not audio).
+    void fail(const QString& why, bool transient = false);
+    void scheduleReconnect();
+    void onReconnectTick();
+    void onWatchdogTick();
+    void diagnoseConnectFailure(const QUrl& url);
+    void halt();
+    bool ensurePipeline();
+    void applyVolume();
+    void setState(int state, const QString& status);
+    QString playingText() const;
+
+    static int busCallback(_GstBus* bus, _GstMessage* message, void* self);
+    void onMessage(_GstMessage* message);
+    void onError(_GstMessage* message);
+
+    QString sinkDescription_;
+    QString url_;
+    int state_ = psUndefined;
+    QString status_;
+    bool mute_ = false;
+    int volume_ = 50;
+
+    _GstElement* pipeline_ = nullptr;
+    unsigned busWatch_ = 0;
+    QNetworkAccessManager* network_ = nullptr;
+    QPointer<QNetworkReply> reply_;
+    QPointer<QTcpSocket> probe_;
+
+    std::deque<Entry> pending_; // entries still to try for the current address
+    Entry current_;             // the entry the pipeline is playing or opening
+    QString lastFailure_;
+    int triesLeft_ = 0; // fetches and streams the current address may still lead to
+    bool lastFailureTransient_ = false;
+    ReconnectPolicy reconnect_;
+    QTimer* reconnectTimer_;
+    int reconnectIn_ = 0; // seconds left
+    QTimer* watchdog_;
+    qint64 lastPosition_ = -1;
+    int stalledTicks_ = 0;
+    bool everPlayed_ = false; // the current address has played since the user chose it
+    unsigned attempt_ = 0;    // bumped by every new open and stop; stale callbacks compare it
+    int httpStatus_ = -1;     // of the current entry's last response; 0 = no connection
+    bool playedOnce_ = false;
+    bool userPaused_ = false;
+    bool failedThisAttempt_ = false;
+    QString title_;
+    QString station_;
+};
+
+} // namespace platform

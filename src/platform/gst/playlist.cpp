@@ -1,0 +1,253 @@
+#include "platform/gst/playlist.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+#include <map>
+
+namespace platform::playlist {
+
+namespace {
+
+bool isNetworkScheme(const QString& scheme) {
+    static const QStringList schemes{"http", "https", "rtsp", "rtsps", "mms", "mmsh", "mmst"};
+    return schemes.contains(scheme);
+}
+
+// Lines of a text body: CR, LF or both end a line; NUL bytes end nothing and are dropped;
+// lines longer than an entry can be are cut short (and then fail validation).
+QStringList textLines(const QByteArray& body) {
+    QStringList lines;
+    QByteArray line;
+    for (const char c : body) {
+        if (c == '\r' || c == '\n') {
+            if (!line.isEmpty())
+                lines << QString::fromUtf8(line).trimmed();
+            line.clear();
+        } else if (c != '\0' && line.size() <= maxEntryLength) {
+            line.append(c);
+        }
+    }
+    if (!line.isEmpty())
+        lines << QString::fromUtf8(line).trimmed();
+    return lines;
+}
+
+QString stripBom(const QString& text) {
+    return text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text;
+}
+
+QByteArray head(const QByteArray& body) {
+    QByteArray start = body.left(512);
+    start.replace('\0', ' ');
+    if (start.startsWith("\xEF\xBB\xBF"))
+        start.remove(0, 3);
+    return start.trimmed().toLower();
+}
+
+QString decodeXmlEntities(QString text) {
+    text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&apos;", "'");
+    return text.replace("&amp;", "&");
+}
+
+class EntryList {
+public:
+    EntryList(const QUrl& base, bool relativeAllowed)
+        : base_(base), relativeAllowed_(relativeAllowed), localBase_(base.isLocalFile()) {}
+
+    // False when the text is not a usable entry (the cap on entries is not a refusal).
+    bool add(QString text) {
+        text = text.trimmed();
+        if (entries_.size() >= maxEntries)
+            return true;
+        if (text.isEmpty() || text.size() > maxEntryLength)
+            return false;
+        QUrl url(text, QUrl::StrictMode);
+        if (!url.isValid())
+            return false;
+        if (url.isRelative()) {
+            if (!relativeAllowed_ || base_.isEmpty())
+                return false;
+            url = base_.resolved(url);
+        }
+        QString scheme = url.scheme().toLower();
+        if (scheme == "icy" || scheme == "icyx") {
+            url.setScheme("http");
+            scheme = "http";
+        }
+        const bool ok =
+            isNetworkScheme(scheme) ? !url.host().isEmpty() : (scheme == "file" && localBase_);
+        if (ok)
+            entries_.push_back(url);
+        return ok;
+    }
+    std::vector<QUrl> take() { return std::move(entries_); }
+
+private:
+    QUrl base_;
+    bool relativeAllowed_;
+    bool localBase_;
+    std::vector<QUrl> entries_;
+};
+
+std::vector<QUrl> parsePls(const QByteArray& body, const QUrl& base) {
+    // FileN= keys in the order of N; entries without a usable number keep file order after.
+    static const QRegularExpression key("^file(\\d{1,6})\\s*=(.*)$",
+                                        QRegularExpression::CaseInsensitiveOption);
+    std::multimap<int, QString> byNumber;
+    for (const QString& line : textLines(body)) {
+        const auto m = key.match(line);
+        if (m.hasMatch())
+            byNumber.emplace(m.captured(1).toInt(), m.captured(2));
+    }
+    EntryList list(base, true);
+    for (const auto& [n, text] : byNumber)
+        list.add(text);
+    return list.take();
+}
+
+// A known M3U keeps the entries it can use; a body of unknown kind counts as a plain list
+// only when every line is a usable absolute address.
+std::vector<QUrl> parseM3u(const QByteArray& body, const QUrl& base, bool known) {
+    EntryList list(base, known);
+    for (const QString& raw : textLines(body)) {
+        const QString line = stripBom(raw);
+        if (!line.startsWith('#') && !list.add(line) && !known)
+            return {};
+    }
+    return list.take();
+}
+
+// The listed attribute or element text of every match, in document order. Playlists in
+// these XML dialects are often not well-formed (upper-case tags, bare '&'), so they are
+// read by pattern rather than by an XML parser.
+std::vector<QUrl> parseByPattern(const QByteArray& body, const QUrl& base,
+                                 const QRegularExpression& pattern) {
+    QByteArray clean = body;
+    clean.replace('\0', ' ');
+    const QString text = QString::fromUtf8(clean);
+    EntryList list(base, true);
+    auto it = pattern.globalMatch(text);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        const QString value = m.captured(1).isNull() ? m.captured(2) : m.captured(1);
+        list.add(decodeXmlEntities(value));
+    }
+    return list.take();
+}
+
+std::vector<QUrl> parseAsx(const QByteArray& body, const QUrl& base) {
+    static const QRegularExpression ref("<\\s*(?:ref|entryref)\\b[^>]{0,4096}?\\bhref\\s*=\\s*(?:"
+                                        "\"([^\"]{0,8192})\"|'([^']{0,8192})')",
+                                        QRegularExpression::CaseInsensitiveOption);
+    return parseByPattern(body, base, ref);
+}
+
+std::vector<QUrl> parseXspf(const QByteArray& body, const QUrl& base) {
+    static const QRegularExpression location(
+        "<\\s*location\\s*>\\s*(?:<!\\[CDATA\\[([^\\]]{0,8192})\\]\\]>|([^<]{0,8192}))\\s*<",
+        QRegularExpression::CaseInsensitiveOption);
+    return parseByPattern(body, base, location);
+}
+
+} // namespace
+
+Address resolveAddress(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return {{}, QStringLiteral("No address to play")};
+    if (trimmed.startsWith('/'))
+        return {QUrl::fromLocalFile(trimmed), {}};
+    QUrl url(trimmed, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || scheme.isEmpty() || scheme.size() == 1) // "c:" is a drive letter
+        return {{}, QStringLiteral("Not a valid stream address")};
+    if (scheme == "icy" || scheme == "icyx")
+        url.setScheme("http");
+    else if (scheme == "file") {
+        if (url.toLocalFile().isEmpty())
+            return {{}, QStringLiteral("Not a valid stream address")};
+        return {url, {}};
+    } else if (!isNetworkScheme(scheme))
+        return {{}, QStringLiteral("Unsupported address type \"%1\"").arg(scheme.left(20))};
+    if (url.host().isEmpty())
+        return {{}, QStringLiteral("Not a valid stream address")};
+    return {url, {}};
+}
+
+Kind kindFromName(const QUrl& url) {
+    const QString name = url.path().section('/', -1).toLower();
+    if (name.endsWith(".pls"))
+        return Kind::Pls;
+    if (name.endsWith(".m3u"))
+        return Kind::M3u;
+    if (name.endsWith(".asx") || name.endsWith(".wax") || name.endsWith(".wvx"))
+        return Kind::Asx;
+    if (name.endsWith(".xspf"))
+        return Kind::Xspf;
+    return Kind::None;
+}
+
+Kind kindFromContentType(const QString& contentType) {
+    const QString type = contentType.section(';', 0, 0).trimmed().toLower();
+    if (type == "audio/x-scpls" || type == "audio/scpls" || type == "application/pls+xml" ||
+        type == "application/pls")
+        return Kind::Pls;
+    if (type == "audio/x-mpegurl" || type == "audio/mpegurl" || type == "application/x-mpegurl" ||
+        type == "application/vnd.apple.mpegurl")
+        return Kind::M3u;
+    if (type == "video/x-ms-asf" || type == "video/x-ms-asx" || type == "audio/x-ms-wax" ||
+        type == "video/x-ms-wvx" || type == "audio/x-ms-asx")
+        return Kind::Asx;
+    if (type == "application/xspf+xml")
+        return Kind::Xspf;
+    return Kind::None;
+}
+
+Kind kindFromContent(const QByteArray& body) {
+    const QByteArray start = head(body);
+    if (start.startsWith("[playlist]"))
+        return Kind::Pls;
+    if (start.startsWith("#extm3u"))
+        return Kind::M3u;
+    if (start.startsWith("<asx") || (start.startsWith("<?xml") && start.contains("<asx")))
+        return Kind::Asx;
+    if (start.contains("<playlist") && start.contains("xspf"))
+        return Kind::Xspf;
+    return Kind::None;
+}
+
+bool isHls(const QByteArray& body) {
+    return head(body).startsWith("#extm3u") &&
+           (body.contains("#EXT-X-TARGETDURATION") || body.contains("#EXT-X-STREAM-INF") ||
+            body.contains("#EXT-X-MEDIA-SEQUENCE"));
+}
+
+std::vector<QUrl> parsePlaylist(const QByteArray& body, const QString& contentType,
+                                const QUrl& base) {
+    const QByteArray capped = body.left(maxBodyBytes);
+    const QString type = contentType.section(';', 0, 0).trimmed().toLower();
+    if (type == "text/html" || type == "application/xhtml+xml")
+        return {};
+    Kind kind = kindFromContentType(contentType);
+    if (kind == Kind::None)
+        kind = kindFromContent(capped);
+    if (kind == Kind::None)
+        kind = kindFromName(base);
+    switch (kind) {
+    case Kind::Pls:
+        return parsePls(capped, base);
+    case Kind::M3u:
+        return parseM3u(capped, base, true);
+    case Kind::Asx:
+        return parseAsx(capped, base);
+    case Kind::Xspf:
+        return parseXspf(capped, base);
+    case Kind::None:
+        break;
+    }
+    return parseM3u(capped, base, false);
+}
+
+} // namespace platform::playlist

@@ -1,0 +1,319 @@
+// The real GStreamer player against a live Icecast server on loopback; the decoded audio is
+// captured to a file and checked for the 440 Hz tone the sources send.
+#include "platform/gst/gst_media_player.h"
+#include "stream_support.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <algorithm>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+
+using platform::GstMediaPlayer;
+using namespace realstream;
+
+namespace {
+
+constexpr int startTimeoutMs = 15000;
+constexpr std::size_t halfSecond = Capture::rate / 2;
+
+class LiveStream : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.ok()) << server.error().toStdString(); }
+
+    bool waitPlaying(GstMediaPlayer& p) {
+        return waitFor([&] { return p.playState() == platform::psPlaying; }, startTimeoutMs);
+    }
+    // Waits for another half second of audio and returns how strong the tone is in it.
+    double nextBlockTone() {
+        const std::size_t start = capture.sampleCount();
+        if (!waitFor([&] { return capture.sampleCount() >= start + halfSecond; }, 5000))
+            return -1;
+        return toneShare(capture.samples(), start, halfSecond, 440);
+    }
+    double nextBlockLevel() {
+        const std::size_t start = capture.sampleCount();
+        if (!waitFor([&] { return capture.sampleCount() >= start + halfSecond; }, 5000))
+            return -1;
+        return rms(capture.samples(), start, halfSecond);
+    }
+
+    StreamServer server;
+    Capture capture;
+    GstMediaPlayer player{capture.sinkDescription()};
+};
+
+TEST_F(LiveStream, Mp3MountPlaysTheToneMuteSilencesItAndPauseThenPlayBringsItBack) {
+    QSignalSpy changed(&player, &platform::MediaPlayer::changed);
+    player.setURL(server.url("/live.mp3"));
+    EXPECT_EQ(player.URL(), server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    EXPECT_GT(changed.count(), 0);
+    EXPECT_TRUE(player.status().startsWith("Playing")) << player.status().toStdString();
+    spin(300);
+    EXPECT_GT(nextBlockTone(), 0.9);
+
+    player.settings().setMute(true);
+    EXPECT_TRUE(player.settings().mute());
+    spin(600); // what was already queued for the output drains first
+    EXPECT_LT(nextBlockLevel(), 0.001);
+    player.settings().setMute(false);
+    spin(600);
+    EXPECT_GT(nextBlockTone(), 0.9);
+
+    player.controls().pause();
+    EXPECT_EQ(player.playState(), platform::psPaused);
+    spin(300);
+    const std::size_t whilePaused = capture.sampleCount();
+    spin(1000);
+    EXPECT_LT(capture.sampleCount(), whilePaused + Capture::rate / 10)
+        << "audio kept coming while paused";
+    player.controls().play();
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    EXPECT_GT(nextBlockTone(), 0.9);
+    EXPECT_GT(nextBlockTone(), 0.9);
+
+    // Icecast logs a listener when it leaves.
+    player.controls().stop();
+    EXPECT_TRUE(waitFor([&] { return server.listenerAgents().contains("KorvantLite/1.0"); }, 5000))
+        << server.listenerAgents().toStdString();
+}
+
+TEST_F(LiveStream, OggMountPlaysTheTone) {
+    player.setURL(server.url("/live.ogg"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    spin(300);
+    EXPECT_GT(nextBlockTone(), 0.9);
+    EXPECT_GT(nextBlockTone(), 0.9);
+}
+
+TEST_F(LiveStream, StopSilencesTheStreamAndPlayStartsItAgain) {
+    player.setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    player.controls().stop();
+    EXPECT_EQ(player.playState(), platform::psStopped);
+    EXPECT_EQ(player.status(), "Stopped");
+    player.controls().play();
+    EXPECT_NE(player.playState(), platform::psStopped);
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    spin(300);
+    EXPECT_GT(nextBlockTone(), 0.9);
+}
+
+TEST_F(LiveStream, StationTitleSentByTheStreamShowsInTheStatus) {
+    player.setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    server.setTitle("Korvant Test Song");
+    EXPECT_TRUE(waitFor([&] { return player.status().contains("Korvant Test Song"); }, 12000))
+        << player.status().toStdString();
+    EXPECT_EQ(player.playState(), platform::psPlaying);
+}
+
+TEST_F(LiveStream, LostServerIsRetriedWithGrowingPausesAndPlaysAgainWhenItReturns) {
+    player.setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    server.stop();
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psReconnecting; }, 15000))
+        << player.status().toStdString();
+    EXPECT_EQ(player.status(), "Reconnecting in 1 s");
+    // The server is still down at the first try, so the next pause is longer.
+    EXPECT_TRUE(waitFor([&] { return player.status() == "Reconnecting in 2 s"; }, 5000))
+        << player.status().toStdString();
+    ASSERT_TRUE(server.start()) << server.error().toStdString();
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 20000))
+        << player.status().toStdString();
+    spin(300);
+    EXPECT_GT(nextBlockTone(), 0.9);
+    EXPECT_EQ(player.URL(), server.url("/live.mp3"));
+}
+
+TEST_F(LiveStream, HungServerIsNoticedWithinSecondsAndRetried) {
+    player.setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    server.freeze(true);
+    QElapsedTimer sinceFreeze;
+    sinceFreeze.start();
+    const bool noticed =
+        waitFor([&] { return player.playState() == platform::psReconnecting; }, 20000);
+    const qint64 noticedAfterMs = sinceFreeze.elapsed();
+    server.freeze(false);
+    ASSERT_TRUE(noticed) << player.status().toStdString();
+    EXPECT_LT(noticedAfterMs, 15000); // the HTTP source alone would wait about 30 s
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 20000))
+        << player.status().toStdString();
+}
+
+TEST_F(LiveStream, PlaylistsInEveryFormLeadToTheMount) {
+    TinyHttpServer web;
+    const QByteArray mount = server.url("/live.mp3").toUtf8();
+    const QByteArray closed = "http://127.0.0.1:1/gone.mp3";
+    web.pages["/radio.pls"] = {"audio/x-scpls",
+                               "[playlist]\nNumberOfEntries=1\nFile1=" + mount + "\nLength1=-1\n"};
+    web.pages["/radio.m3u"] = {"audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Test\n" + mount + "\n"};
+    web.pages["/radio.asx"] = {"video/x-ms-asf", "<ASX version=\"3.0\"><ENTRY><REF HREF=\"" +
+                                                     mount + "\"/></ENTRY></ASX>"};
+    web.pages["/radio.xspf"] = {"application/xspf+xml",
+                                "<?xml version=\"1.0\"?><playlist version=\"1\" "
+                                "xmlns=\"http://xspf.org/ns/0/\"><trackList><track><location>" +
+                                    mount + "</location></track></trackList></playlist>"};
+    // No name to go by: the body and its type tell.
+    web.pages["/listen"] = {"text/plain", "[playlist]\nFile1=" + mount + "\n"};
+    web.pages["/fallback.m3u"] = {"audio/x-mpegurl", closed + "\n" + mount + "\n"};
+
+    for (const QString path :
+         {"/radio.pls", "/radio.m3u", "/radio.asx", "/radio.xspf", "/listen", "/fallback.m3u"}) {
+        SCOPED_TRACE(path.toStdString());
+        player.setURL(web.url(path));
+        EXPECT_EQ(player.URL(), web.url(path));
+        ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+        spin(300);
+        EXPECT_GT(nextBlockTone(), 0.9);
+        player.controls().stop();
+    }
+
+    QTemporaryDir dir;
+    const QString local = dir.filePath("radio.m3u");
+    QFile file(local);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(mount + "\n");
+    file.close();
+    player.setURL(local);
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+}
+
+// The default output: a private PulseAudio server with a null sink, whose monitor is
+// recorded, so that volume and mute are checked where the user hears them.
+TEST(DefaultOutput, PlaysThroughPulseAudioWhereMuteSilencesTheStream) {
+    StreamServer server;
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    QTemporaryDir dir;
+    const QString socket = dir.filePath("pulse.sock");
+    QProcess pulse;
+    pulse.start("pulseaudio",
+                {"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no",
+                 "--disallow-exit",
+                 "--load=module-null-sink sink_name=nullsink rate=44100 channels=2",
+                 "--load=module-native-protocol-unix socket=" + socket + " auth-anonymous=1"});
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(socket); }, 5000));
+    qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8()); // read by the player's sink
+    QProcess record;
+    const QString wav = dir.filePath("rec.wav");
+    record.start("parecord", {"-d", "nullsink.monitor", "--file-format=wav", "--rate=44100",
+                              "--channels=1", "--format=s16le", wav});
+
+    auto blockAfter = [&](int waitMs) {
+        spin(waitMs);
+        QFile f(wav);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray data = f.readAll();
+        std::vector<int16_t> s(std::size_t(std::max<qsizetype>(0, data.size() - 44)) / 2);
+        std::memcpy(s.data(), data.constData() + 44, s.size() * 2);
+        return s;
+    };
+    {
+        GstMediaPlayer player; // the desktop's default output
+        player.setURL(server.url("/live.mp3"));
+        ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 15000))
+            << player.status().toStdString();
+        auto s = blockAfter(2500);
+        ASSERT_GT(s.size(), halfSecond);
+        EXPECT_GT(toneShare(s, s.size() - halfSecond, halfSecond, 440), 0.9);
+        player.settings().setMute(true);
+        s = blockAfter(1500);
+        EXPECT_LT(rms(s, s.size() - halfSecond, halfSecond), 0.001);
+        player.settings().setMute(false);
+        s = blockAfter(1500);
+        EXPECT_GT(toneShare(s, s.size() - halfSecond, halfSecond, 440), 0.9);
+    }
+    qunsetenv("PULSE_SERVER");
+    record.terminate();
+    record.waitForFinished(3000);
+    pulse.terminate();
+    if (!pulse.waitForFinished(3000))
+        pulse.kill();
+}
+
+// Failures: the player never plays, says why, and the process goes on.
+class FailingAddress : public ::testing::Test {
+protected:
+    GstMediaPlayer player{"fakesink sync=false"};
+
+    void expectFailure(const QString& url, const QString& why) {
+        SCOPED_TRACE(url.toStdString());
+        player.setURL(url);
+        EXPECT_EQ(player.URL(), url);
+        const bool settled = waitFor(
+            [&] {
+                return player.playState() == platform::psReady && player.status().contains(why);
+            },
+            10000);
+        EXPECT_TRUE(settled) << "state " << player.playState() << ", status \""
+                             << player.status().toStdString() << "\"";
+        spin(300); // nothing late turns the failure into playing
+        EXPECT_NE(player.playState(), platform::psPlaying);
+    }
+};
+
+TEST_F(FailingAddress, ClosedPortSaysTheConnectionWasRefused) {
+    QTcpServer reserve; // a port known to be free, then closed
+    reserve.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = reserve.serverPort();
+    reserve.close();
+    expectFailure(QStringLiteral("http://127.0.0.1:%1/live.mp3").arg(port),
+                  "Could not connect: Connection refused");
+}
+
+TEST_F(FailingAddress, MissingMountSaysNotFound) {
+    StreamServer server(false);
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    expectFailure(server.url("/nothere.mp3"), "Not found (404)");
+    expectFailure(server.url("/nothere.pls"), "Not found (404)");
+}
+
+TEST_F(FailingAddress, HtmlPageAndEmptyPlaylistSayWhatTheyAre) {
+    TinyHttpServer web;
+    web.pages["/index.html"] = {"text/html", "<html><body><p>http://127.0.0.1:1/x.mp3</p>"
+                                             "</body></html>"};
+    web.pages["/page"] = {"text/html", "<html><body>Welcome</body></html>"};
+    web.pages["/empty.pls"] = {"audio/x-scpls", "[playlist]\nNumberOfEntries=0\n"};
+    expectFailure(web.url("/index.html"), "Not an audio stream");
+    expectFailure(web.url("/page"), "Not an audio stream");
+    expectFailure(web.url("/empty.pls"), "no playable entries");
+}
+
+TEST_F(FailingAddress, EmptyBlankAndGarbageTextAreRefusedAtOnce) {
+    for (const QString text : {"", "   ", "garbage text", "hello", "http://", "c:\\radio\\x.mp3",
+                               "gopher://127.0.0.1/x"}) {
+        SCOPED_TRACE(text.toStdString());
+        player.setURL(text);
+        EXPECT_EQ(player.URL(), text);
+        EXPECT_EQ(player.playState(), platform::psReady);
+        EXPECT_FALSE(player.status().isEmpty());
+    }
+    player.setURL("");
+    EXPECT_EQ(player.status(), "No address to play");
+    player.setURL("garbage text");
+    EXPECT_EQ(player.status(), "Not a valid stream address");
+}
+
+TEST_F(FailingAddress, AllEntriesOfAPlaylistFailingReportsTheLastReason) {
+    TinyHttpServer web;
+    web.pages["/dead.m3u"] = {"audio/x-mpegurl", "http://127.0.0.1:1/a.mp3\n" +
+                                                     web.url("/missing.mp3").toUtf8() + "\n"};
+    expectFailure(web.url("/dead.m3u"), "Not found (404)");
+    EXPECT_TRUE(web.requests.contains("/missing.mp3"));
+}
+
+TEST_F(FailingAddress, PlaylistsThatNameThemselvesEndAfterABoundedNumberOfFetches) {
+    TinyHttpServer web;
+    QByteArray body = "#EXTM3U\n";
+    for (int i = 0; i < 64; ++i)
+        body += web.url("/bomb.m3u").toUtf8() + "\n";
+    web.pages["/bomb.m3u"] = {"audio/x-mpegurl", body};
+    expectFailure(web.url("/bomb.m3u"), "Too many nested playlists");
+    EXPECT_LE(web.requests.size(), 64);
+}
+
+} // namespace
