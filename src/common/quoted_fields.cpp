@@ -99,7 +99,9 @@ QByteArray readUnquoted(ByteStream& s) {
 }
 
 QString decode(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Each field is decoded on its own, so a value's leading U+FEFF is text, not a mark.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
@@ -109,6 +111,10 @@ QString decode(const QByteArray& bytes) {
 } // namespace
 
 QStringList readQuotedFields(QIODevice& in, int count) {
+    // Text editors on Windows start a UTF-8 file with a byte order mark; it is no part of
+    // the first field.
+    if (in.peek(3) == "\xEF\xBB\xBF")
+        in.skip(3);
     ByteStream s(in);
     QStringList fields;
     fields.reserve(count);
@@ -169,7 +175,9 @@ QString saveFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
+    // A small write only fills the buffer, and commit() does not look at how emptying it
+    // went: on a full disk it would rename an empty file over the old one and succeed.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString why = file.errorString();
         file.cancelWriting();
         return why;
