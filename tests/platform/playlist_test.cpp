@@ -141,6 +141,9 @@ TEST(StreamAddress, EmptyBlankAndGarbageTextIsRefusedWithAReason) {
     EXPECT_EQ(resolveAddress("gopher://127.0.0.1/x").error, "Unsupported address type \"gopher\"");
     EXPECT_FALSE(resolveAddress("javascript:alert(1)").error.isEmpty());
     EXPECT_FALSE(resolveAddress(QString(100000, 'x')).error.isEmpty());
+    // Two leading slashes name a network host, never a local file.
+    for (const char* text : {"//127.0.0.1/x.mp3", "//[[[[[[!2b"})
+        EXPECT_EQ(resolveAddress(text).error, "Not a valid stream address") << text;
 }
 
 } // namespace

@@ -157,8 +157,13 @@ Address resolveAddress(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return {{}, QStringLiteral("No address to play")};
-    if (trimmed.startsWith('/'))
-        return {QUrl::fromLocalFile(trimmed), {}};
+    if (trimmed.startsWith('/')) {
+        // An absolute local path. "//host/share" would name a network host, not a file.
+        const QUrl file = QUrl::fromLocalFile(trimmed);
+        if (trimmed.startsWith(QLatin1String("//")) || !file.isValid() || !file.host().isEmpty())
+            return {{}, QStringLiteral("Not a valid stream address")};
+        return {file, {}};
+    }
     QUrl url(trimmed, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || scheme.isEmpty() || scheme.size() == 1) // "c:" is a drive letter
