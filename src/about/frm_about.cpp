@@ -2,8 +2,8 @@
 
 #include "common/click_label.h"
 #include "platform/message_box.h"
-#include "platform/shell.h"
 #include "platform/placement.h"
+#include "platform/shell.h"
 #include "platform/twips.h"
 
 #include <QApplication>

@@ -163,7 +163,8 @@ void frmTANRO::buildControlsBelowClientArea(QWidget* client) {
     cmdPlay = button(tr("Stop"), "cmdPlay");
     cmdPause = button(tr("Pause"), "cmdPause");
     cmdMute = button(tr("Mute"), "cmdMute");
-    for (QWidget* w : std::initializer_list<QWidget*>{Label35, VolumeControl, cmdPlay, cmdPause, cmdMute}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label35, VolumeControl, cmdPlay, cmdPause, cmdMute}) {
         w->move(w->x(), platform::twipsToPixels(y + 960));
         w->hide();
     }
@@ -227,7 +228,8 @@ void frmTANRO::connectHandlers() {
     connect(Frame3->Label31, &common::ClickLabel::clicked, this, &frmTANRO::Label31_Click);
 
     connect(Frame5->Combo1, &QComboBox::activated, this, &frmTANRO::Combo1_Click);
-    connect(Frame5->lblFavdisplay, &common::ClickLabel::clicked, this, &frmTANRO::lblFavdisplay_Click);
+    connect(Frame5->lblFavdisplay, &common::ClickLabel::clicked, this,
+            &frmTANRO::lblFavdisplay_Click);
     connect(Frame5->Picture3, &common::ClickLabel::clicked, this, &frmTANRO::Picture3_Click);
     connect(Frame5->Label48, &common::ClickLabel::clicked, this, &frmTANRO::Label48_Click);
     connect(Frame5->Label47, &common::ClickLabel::clicked, this, &frmTANRO::Label47_Click);
@@ -281,7 +283,8 @@ void frmTANRO::Form_Load() {
         parts_.player.setURL(settings.favouriteUrl);
         Frame4->chkAstream->setChecked(true);
         showOption(Frame5->lblAstreamdisplay, true);
-        mnuMenu->mnuStats->setText(player::kStatusStreamingFavourite + Frame4->txtAbfavname->text());
+        mnuMenu->mnuStats->setText(player::kStatusStreamingFavourite +
+                                   Frame4->txtAbfavname->text());
         Frame5->Combo1->setEditText(Frame4->txtAbfavname->text());
     } else {
         Frame4->chkAstream->setChecked(false);
@@ -295,7 +298,9 @@ void frmTANRO::Form_Load() {
 
 // ---- Start-up options and side panels -----------------------------------------------
 
-void frmTANRO::setWidthTwips(int twips) { resize(platform::twipsToPixels(twips), height()); }
+void frmTANRO::setWidthTwips(int twips) {
+    resize(platform::twipsToPixels(twips), height());
+}
 
 void frmTANRO::closeSidePanel() {
     setWidthTwips(kClosedWidth);
@@ -323,9 +328,9 @@ void frmTANRO::Command1_Click() {
     Frame5->lblFavdisplay->setText(Frame4->txtAbfavname->text());
     Frame5->lblFavdisplay->setAccessibleName(Frame4->txtAbfavname->text());
 
-    const QString why = writeSettingsFile(
-        parts_.dataFolder + kSettingsFileName,
-        {Frame4->txtAbfavurl->text(), trayFlag, streamFlag, Frame4->txtAbfavname->text(), updateFlag});
+    const QString why = writeSettingsFile(parts_.dataFolder + kSettingsFileName,
+                                          {Frame4->txtAbfavurl->text(), trayFlag, streamFlag,
+                                           Frame4->txtAbfavname->text(), updateFlag});
     if (!why.isEmpty())
         reportSaveFailure(kSettingsFileName, why);
     closeSidePanel();
@@ -361,15 +366,21 @@ void frmTANRO::mnuFavslist_Click() {
     }
 }
 
-void frmTANRO::Label12_Click() { closeSidePanel(); }
-void frmTANRO::Label31_Click() { closeSidePanel(); }
+void frmTANRO::Label12_Click() {
+    closeSidePanel();
+}
+void frmTANRO::Label31_Click() {
+    closeSidePanel();
+}
 
 void frmTANRO::mnuElinks_Click() {
     closeSidePanel();
     links_->mnuElinks_Click();
 }
 
-void frmTANRO::mnuAbout_Click() { about_->mnuAbout_Click(this); }
+void frmTANRO::mnuAbout_Click() {
+    about_->mnuAbout_Click(this);
+}
 
 void frmTANRO::Command4_Click() {
     Label32->setText(parts_.player.status());
@@ -394,8 +405,8 @@ void frmTANRO::Label33_Click() {
 
 void frmTANRO::cmdSavefavs_Click() {
     const favourites::Slots stations = Frame3->stations();
-    const QString why =
-        favourites::writeFavouritesFile(parts_.dataFolder + favourites::kFavouritesFileName, stations);
+    const QString why = favourites::writeFavouritesFile(
+        parts_.dataFolder + favourites::kFavouritesFileName, stations);
     if (!why.isEmpty())
         reportSaveFailure(favourites::kFavouritesFileName, why);
     QComboBox* combo = Frame5->Combo1;
@@ -418,28 +429,37 @@ void frmTANRO::Combo1_Click() {
                                 parts_.player, Text2, Text3);
 }
 
-void frmTANRO::lblFavdisplay_Click() { parts_.player.setURL(Frame4->txtAbfavurl->text()); }
-
-void frmTANRO::mnuSta_Click(int index) {
-    player::playSlot(index, {Frame3->txtStaname, Frame3->txtStaurl}, parts_.player,
-                     *Frame5->Combo1, *mnuMenu->mnuStats);
+void frmTANRO::lblFavdisplay_Click() {
+    parts_.player.setURL(Frame4->txtAbfavurl->text());
 }
 
-void frmTANRO::mnuPlaystop_Click() { player::toggleStop(parts_.player, *mnuMenu->mnuPlaystop); }
-void frmTANRO::mnuPause_Click() { player::togglePause(parts_.player, *mnuMenu->mnuPause); }
-void frmTANRO::mnuMute1_Click() { player::toggleMute(parts_.player, *mnuMenu->mnuMute1); }
+void frmTANRO::mnuSta_Click(int index) {
+    player::playSlot(index, {Frame3->txtStaname, Frame3->txtStaurl}, parts_.player, *Frame5->Combo1,
+                     *mnuMenu->mnuStats);
+}
+
+void frmTANRO::mnuPlaystop_Click() {
+    player::toggleStop(parts_.player, *mnuMenu->mnuPlaystop);
+}
+void frmTANRO::mnuPause_Click() {
+    player::togglePause(parts_.player, *mnuMenu->mnuPause);
+}
+void frmTANRO::mnuMute1_Click() {
+    player::toggleMute(parts_.player, *mnuMenu->mnuMute1);
+}
 
 // ---- Tray ----------------------------------------------------------------------------------
 
-void frmTANRO::mnuHide_Click() { tray::minimiseAndHide(this); }
+void frmTANRO::mnuHide_Click() {
+    tray::minimiseAndHide(this);
+}
 
 void frmTANRO::cmdAddtray_Click() {
     mnuHide_Click();
     mnuMenu->mnuStats->setText(tray::statusForTray(Frame5->Combo1->currentText(), parts_.player));
-    const bool added =
-        mdlTray_.AddTrayIcon(static_cast<std::uint32_t>(winId()),
-                             platform::IconHandles::handleFor(windowIcon()), kTrayTip,
-                             kTrayCallbackMessage);
+    const bool added = mdlTray_.AddTrayIcon(static_cast<std::uint32_t>(winId()),
+                                            platform::IconHandles::handleFor(windowIcon()),
+                                            kTrayTip, kTrayCallbackMessage);
     // Without a notification area there is no icon to come back through: keep the
     // window in reach instead of leaving the program hidden for good.
     if (!added && !mdlTray_.iconShown())
@@ -484,8 +504,12 @@ bool frmTANRO::event(QEvent* e) {
 
 // ---- Links, help and About --------------------------------------------------------------
 
-void frmTANRO::mnuPstuff_Click() { links_->mnuPstuff_Click(); }
-void frmTANRO::Picture3_Click() { links_->Picture3_Click(); }
+void frmTANRO::mnuPstuff_Click() {
+    links_->mnuPstuff_Click();
+}
+void frmTANRO::Picture3_Click() {
+    links_->Picture3_Click();
+}
 
 // ---- Exits -----------------------------------------------------------------------------------
 

@@ -50,9 +50,9 @@ struct PlatformParts {
     platform::Shell& shell;
     platform::WebBrowserFactory& browsers;
     platform::MessageBox& messages;
-    QString dataFolder;                 // ends with a slash
-    QString communityHost;              // shown by the About dialog
-    std::function<void()> endProgram;   // ends the process at once
+    QString dataFolder;               // ends with a slash
+    QString communityHost;            // shown by the About dialog
+    std::function<void()> endProgram; // ends the process at once
 };
 
 // The main window. Its controls are the program's state; each handler is named after

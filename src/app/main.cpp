@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     platform::QtMessageBox messages;
 
     app::frmTANRO window({player, notifyArea, shell, browsers, messages, common::dataFolder(),
-                          QStringLiteral(KORVANT_COMMUNITY_HOST), [] { QCoreApplication::exit(0); }});
+                          QStringLiteral(KORVANT_COMMUNITY_HOST),
+                          [] { QCoreApplication::exit(0); }});
     window.Form_Load();
     if (!window.isInTray())
         window.show();

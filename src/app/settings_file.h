@@ -9,14 +9,18 @@ inline const QString kSettingsFileName = QStringLiteral("Drlsets.ini");
 // The start-up options as stored: one quoted-field line of five fields in this order.
 struct Settings {
     QString favouriteUrl;
-    QString trayFlag;   // "yes" or "no" as written; only exactly "yes" counts as on
+    QString trayFlag; // "yes" or "no" as written; only exactly "yes" counts as on
     QString streamFlag;
     QString favouriteName;
     QString updateFlag;
 };
 
-inline bool flagIsOn(const QString& flag) { return flag == QLatin1String("yes"); }
-inline QString flagText(bool on) { return on ? QStringLiteral("yes") : QStringLiteral("no"); }
+inline bool flagIsOn(const QString& flag) {
+    return flag == QLatin1String("yes");
+}
+inline QString flagText(bool on) {
+    return on ? QStringLiteral("yes") : QStringLiteral("no");
+}
 
 // A missing or short file gives empty fields.
 Settings readSettingsFile(const QString& path);

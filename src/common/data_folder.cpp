@@ -4,10 +4,16 @@
 
 namespace common {
 
-QString programFolder() { return QCoreApplication::applicationDirPath(); }
+QString programFolder() {
+    return QCoreApplication::applicationDirPath();
+}
 
-QString dataFolder() { return programFolder() + QStringLiteral("/Dornel/"); }
+QString dataFolder() {
+    return programFolder() + QStringLiteral("/Dornel/");
+}
 
-QString dataFile(const QString& fileName) { return dataFolder() + fileName; }
+QString dataFile(const QString& fileName) {
+    return dataFolder() + fileName;
+}
 
 } // namespace common

@@ -42,8 +42,12 @@ private:
     qsizetype pos_ = 0;
 };
 
-bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
-bool isSeparator(int c) { return c == ',' || isLineEnd(c); }
+bool isLineEnd(int c) {
+    return c == '\r' || c == '\n';
+}
+bool isSeparator(int c) {
+    return c == ',' || isLineEnd(c);
+}
 
 // Consumes one separator: a comma, CR, LF or CR LF.
 void skipSeparator(ByteStream& s) {

@@ -11,13 +11,14 @@ namespace favourites {
 
 namespace {
 // Row tops of the ten stations, in twips within the panel.
-constexpr std::array<int, kSlots> kRowTops = {240, 626, 1012, 1398, 1784,
+constexpr std::array<int, kSlots> kRowTops = {240,  626,  1012, 1398, 1784,
                                               2170, 2556, 2942, 3328, 3720};
 } // namespace
 
 FavouritesEditor::FavouritesEditor(QWidget* parent)
     : QGroupBox(tr("Favorites Manager :"), parent), Label21(new QLabel(tr("Station Name"), this)),
-      Label43(new QLabel(tr("Stream URL"), this)), cmdSavefavs(new QPushButton(tr("Save List"), this)),
+      Label43(new QLabel(tr("Stream URL"), this)),
+      cmdSavefavs(new QPushButton(tr("Save List"), this)),
       Label31(new common::ClickLabel(tr("Close"), this)) {
     setObjectName("Frame3");
     setAccessibleName(title());

@@ -29,6 +29,8 @@ std::uint32_t IconHandles::handleFor(const QIcon& icon) {
     return handle;
 }
 
-QIcon IconHandles::iconFor(std::uint32_t handle) { return registry().byHandle.value(handle); }
+QIcon IconHandles::iconFor(std::uint32_t handle) {
+    return registry().byHandle.value(handle);
+}
 
 } // namespace platform

@@ -14,6 +14,8 @@ void place(QWidget* control, int left, int top, int width, int height) {
     control->setGeometry(twipsToPixels(left), twipsToPixels(top), w, h);
 }
 
-void place(QWidget* control, int left, int top) { place(control, left, top, 0, 0); }
+void place(QWidget* control, int left, int top) {
+    place(control, left, top, 0, 0);
+}
 
 } // namespace platform

@@ -11,8 +11,8 @@
 namespace platform {
 
 PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
-    : QWidget(parent), player_(player), play_(new QPushButton(this)),
-      pause_(new QPushButton(this)), stop_(new QPushButton(this)), mute_(new QToolButton(this)),
+    : QWidget(parent), player_(player), play_(new QPushButton(this)), pause_(new QPushButton(this)),
+      stop_(new QPushButton(this)), mute_(new QToolButton(this)),
       volume_(new QSlider(Qt::Horizontal, this)), display_(new QLabel(this)) {
     setAccessibleName(tr("Media player"));
     setAutoFillBackground(true);
@@ -77,8 +77,8 @@ PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
 void PlayerView::refresh() {
     const bool muted = player_.settings().mute();
     mute_->setChecked(muted);
-    mute_->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
-                                               : QStyle::SP_MediaVolume));
+    mute_->setIcon(
+        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
     if (!volume_->isSliderDown() && volume_->value() != player_.settings().volume()) {
         const QSignalBlocker block(volume_);
         volume_->setValue(player_.settings().volume());

@@ -4,8 +4,7 @@
 
 namespace platform {
 
-void QtMessageBox::show(QWidget* parent, const QString& prompt, const QString& caption,
-                        Icon icon) {
+void QtMessageBox::show(QWidget* parent, const QString& prompt, const QString& caption, Icon icon) {
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
                     prompt, QMessageBox::Ok, parent);
     box.exec();

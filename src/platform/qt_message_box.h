@@ -6,8 +6,7 @@ namespace platform {
 
 class QtMessageBox final : public MessageBox {
 public:
-    void show(QWidget* parent, const QString& prompt, const QString& caption,
-              Icon icon) override;
+    void show(QWidget* parent, const QString& prompt, const QString& caption, Icon icon) override;
 };
 
 } // namespace platform

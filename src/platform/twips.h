@@ -14,7 +14,9 @@ constexpr int twipsToPixels(int twips) {
                       : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 
-constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+constexpr int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 // The screen's twips per pixel in X, as a single-precision value for the tray decoding.
 inline constexpr float kTwipsPerPixelX = static_cast<float>(kTwipsPerPixel);

@@ -12,7 +12,8 @@ namespace tray {
 QString statusForTray(const QString& comboText, const platform::MediaPlayer& player) {
     // Both forms of the prompt mean that no favourite was picked: the one Save List
     // sets and the one with a full stop that start-up sets.
-    const bool prompt = comboText == player::kPromptAfterSave || comboText == player::kPromptAtStartup;
+    const bool prompt =
+        comboText == player::kPromptAfterSave || comboText == player::kPromptAtStartup;
     const bool playing = player.playState() == platform::psPlaying;
     if (playing && prompt)
         return player::kStatusMainDb + player.status();

@@ -13,8 +13,8 @@ TrayMenu::TrayMenu(QWidget* parent) : QMenu(tr("Menu"), parent) {
     hyphen1 = addSeparator();
     mnuMainsta = addMenu(tr("Stations"));
     for (int i = 0; i < 10; ++i)
-        mnuSta[i] = mnuMainsta->addAction(i == 0 ? QStringLiteral("sta0")
-                                                 : QStringLiteral("Sta%1").arg(i));
+        mnuSta[i] =
+            mnuMainsta->addAction(i == 0 ? QStringLiteral("sta0") : QStringLiteral("Sta%1").arg(i));
     hyphen3 = addSeparator();
     mnuPlaystop = addAction(tr("Stop"));
     mnuPause = addAction(tr("Pause"));

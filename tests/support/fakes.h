@@ -17,7 +17,8 @@
 
 namespace fakes {
 
-class FakeMediaPlayer final : public platform::MediaPlayer, platform::MediaPlayer::Controls,
+class FakeMediaPlayer final : public platform::MediaPlayer,
+                              platform::MediaPlayer::Controls,
                               platform::MediaPlayer::Settings {
 public:
     // What the program did to the player, in order: "URL=<text>", "play", "stop",
