@@ -3,6 +3,8 @@
 // one whole address, and nothing in it is ever run by a command interpreter.
 #include "hostile_launch.h"
 
+#include "recording_opener.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -15,13 +17,7 @@ namespace {
 using faults::HostileLaunch;
 using faults::kHostileAddress;
 
-class Opener : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
+using Opener = fakes::RecordingOpener;
 
 class HostileLaunchToHandlers : public HostileLaunch {
 protected:
@@ -85,5 +81,3 @@ TEST_F(HostileLaunchToHandlers, ArgumentsThatLookLikeOptionsOrSecondCommandsAreN
 }
 
 } // namespace
-
-#include "shell_injection_test.moc"

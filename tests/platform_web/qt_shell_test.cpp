@@ -1,6 +1,8 @@
 // The shell launcher: which command lines reach the desktop's openers, and how.
 #include "platform/web/qt_shell.h"
 
+#include "recording_opener.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,14 +11,7 @@
 
 namespace {
 
-// Stands in for the desktop's openers: records what would have been opened.
-class Opener : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
+using Opener = fakes::RecordingOpener;
 
 class QtShellTest : public ::testing::Test {
 protected:
@@ -87,5 +82,3 @@ TEST_F(QtShellTest, UnknownProgramsAndLinesWithoutAnArgumentAreRefused) {
 }
 
 } // namespace
-
-#include "qt_shell_test.moc"
