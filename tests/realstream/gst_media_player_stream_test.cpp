@@ -102,13 +102,48 @@ TEST_F(LiveStream, StopSilencesTheStreamAndPlayStartsItAgain) {
     EXPECT_GT(nextBlockTone(), 0.9);
 }
 
-TEST_F(LiveStream, StationTitleSentByTheStreamShowsInTheStatus) {
+TEST_F(LiveStream, TitlesSetOnTheServerWhilePlayingShowInTheStatusAndTheNextReplacesThem) {
     player.setURL(server.url("/live.mp3"));
     ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
     server.setTitle("Korvant Test Song");
     EXPECT_TRUE(waitFor([&] { return player.status().contains("Korvant Test Song"); }, 12000))
         << player.status().toStdString();
     EXPECT_EQ(player.playState(), platform::psPlaying);
+    server.setTitle("Second Song");
+    EXPECT_TRUE(waitFor([&] { return player.status().contains("Second Song"); }, 12000))
+        << player.status().toStdString();
+    EXPECT_FALSE(player.status().contains("Korvant Test Song")) << player.status().toStdString();
+    EXPECT_EQ(player.playState(), platform::psPlaying);
+}
+
+TEST_F(LiveStream, ShoutcastStyleServerPlaysWithItsNameAndWindows1252TitlesDecoded) {
+    IcyRelay relay("/live.mp3", quint16(server.port()));
+    relay.title = "Caf\xE9 del Mar";
+    player.setURL(relay.url("/"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    spin(300);
+    EXPECT_GT(nextBlockTone(), 0.9);
+    EXPECT_TRUE(waitFor(
+        [&] { return player.status() == QString::fromUtf8("Playing: Relay Radio - Café del Mar"); },
+        5000))
+        << player.status().toStdString();
+    // 0x80 and 0x96 are where Windows-1252 differs from Latin-1.
+    relay.title = "\x80 5 \x96 Caf\xE9";
+    EXPECT_TRUE(waitFor(
+        [&] { return player.status() == QString::fromUtf8("Playing: Relay Radio - € 5 – Café"); },
+        5000))
+        << player.status().toStdString();
+}
+
+TEST_F(LiveStream, RedirectedAddressPlaysTheMountItLeadsTo) {
+    TinyHttpServer web;
+    web.redirects["/listen"] = server.url("/live.mp3").toUtf8();
+    player.setURL(web.url("/listen"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    spin(300);
+    EXPECT_GT(nextBlockTone(), 0.9);
+    EXPECT_EQ(player.URL(), web.url("/listen"));
+    EXPECT_TRUE(web.requests.contains("/listen"));
 }
 
 TEST_F(LiveStream, LostServerIsRetriedWithGrowingPausesAndPlaysAgainWhenItReturns) {
@@ -127,6 +162,48 @@ TEST_F(LiveStream, LostServerIsRetriedWithGrowingPausesAndPlaysAgainWhenItReturn
     spin(300);
     EXPECT_GT(nextBlockTone(), 0.9);
     EXPECT_EQ(player.URL(), server.url("/live.mp3"));
+}
+
+TEST_F(LiveStream, MountWhoseSourceWentAwayIsRetriedUntilItComesBack) {
+    player.setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    std::vector<int> states;
+    QObject::connect(&player, &platform::MediaPlayer::changed,
+                     [&] { states.push_back(player.playState()); });
+    server.stopSources(); // Icecast stays up and answers 404 for the mount
+    QElapsedTimer sinceStop;
+    sinceStop.start();
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psReconnecting; }, 15000))
+        << player.status().toStdString();
+    spin(int(std::max<qint64>(0, 4000 - sinceStop.elapsed())));
+    ASSERT_TRUE(server.startSources());
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 20000))
+        << player.status().toStdString();
+    spin(300);
+    EXPECT_GT(nextBlockTone(), 0.9);
+    EXPECT_EQ(player.URL(), server.url("/live.mp3"));
+    EXPECT_EQ(std::count(states.begin(), states.end(), int(platform::psReady)), 0)
+        << "the player gave up on a mount that had played";
+    EXPECT_EQ(std::count(states.begin(), states.end(), int(platform::psStopped)), 0);
+}
+
+TEST_F(LiveStream, UserStopWhileWaitingToReconnectCancelsTheRetry) {
+    player.setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
+    server.stop();
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psReconnecting; }, 15000))
+        << player.status().toStdString();
+    EXPECT_TRUE(player.status().startsWith("Reconnecting")) << player.status().toStdString();
+    player.controls().stop();
+    EXPECT_EQ(player.playState(), platform::psStopped);
+    std::vector<int> states;
+    QObject::connect(&player, &platform::MediaPlayer::changed,
+                     [&] { states.push_back(player.playState()); });
+    ASSERT_TRUE(server.start()) << server.error().toStdString();
+    spin(4000);
+    EXPECT_EQ(player.playState(), platform::psStopped) << player.status().toStdString();
+    EXPECT_EQ(player.status(), "Stopped");
+    EXPECT_TRUE(states.empty()) << "the player moved after a user stop";
 }
 
 TEST_F(LiveStream, HungServerIsNoticedWithinSecondsAndRetried) {
@@ -233,6 +310,62 @@ TEST(DefaultOutput, PlaysThroughPulseAudioWhereMuteSilencesTheStream) {
     pulse.terminate();
     if (!pulse.waitForFinished(3000))
         pulse.kill();
+}
+
+// HTTPS against Icecast's own TLS listener with a throw-away certificate for 127.0.0.1.
+// The untrusted case comes first: once the process has connected to a server with a
+// trusted certificate, the TLS layer under the HTTP source lets later connections to it
+// through, and only the player's own check beside the stream refuses them.
+TEST(SecureStream, FailsForGoodWhenTheCertificateIsNotTrustedAndPlaysWhenItIs) {
+    StreamServer server(true, 1, true);
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    {
+        GstMediaPlayer player{"fakesink sync=false"}; // the system's authorities only
+        std::vector<int> states;
+        QObject::connect(&player, &platform::MediaPlayer::changed,
+                         [&] { states.push_back(player.playState()); });
+        player.setURL(server.tlsUrl("/live.mp3"));
+        EXPECT_TRUE(waitFor(
+            [&] {
+                return player.playState() == platform::psReady &&
+                       player.status().contains("certificate", Qt::CaseInsensitive);
+            },
+            10000))
+            << player.status().toStdString();
+        spin(2500); // a retry would have come after 1 s
+        EXPECT_EQ(player.playState(), platform::psReady);
+        EXPECT_EQ(std::count(states.begin(), states.end(), int(platform::psReconnecting)), 0);
+        EXPECT_EQ(std::count(states.begin(), states.end(), int(platform::psPlaying)), 0);
+    }
+    Capture capture;
+    GstMediaPlayer player{capture.sinkDescription()};
+    player.trustOnlyCertificatesIn(server.certificateFile());
+    player.setURL(server.tlsUrl("/live.mp3"));
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 15000))
+        << player.status().toStdString();
+    spin(300);
+    const std::size_t start = capture.sampleCount();
+    ASSERT_TRUE(waitFor([&] { return capture.sampleCount() >= start + halfSecond; }, 5000));
+    EXPECT_GT(toneShare(capture.samples(), start, halfSecond, 440), 0.9);
+
+    // The server comes back with a certificate the player does not trust: the reconnect
+    // series ends there and says why, rather than trying again and again.
+    server.renewCertificate();
+    server.stop();
+    ASSERT_TRUE(server.start()) << server.error().toStdString();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return player.playState() == platform::psReady &&
+                   player.status().contains("certificate", Qt::CaseInsensitive);
+        },
+        15000))
+        << player.status().toStdString();
+    std::vector<int> states;
+    QObject::connect(&player, &platform::MediaPlayer::changed,
+                     [&] { states.push_back(player.playState()); });
+    spin(2500);
+    EXPECT_TRUE(states.empty()) << "tried again after a refused certificate";
+    EXPECT_EQ(player.playState(), platform::psReady);
 }
 
 // Failures: the player never plays, says why, and the process goes on.

@@ -1,13 +1,14 @@
 #pragma once
 
 // Helpers for tests and benchmarks that play real streams on loopback: the Icecast server
-// from stream_server.sh, a tiny HTTP server for playlists and pages, a capture of the
-// decoded audio and a Goertzel tone detector over it.
+// from stream_server.sh, a tiny HTTP server for playlists, pages and redirects, a relay that
+// speaks the SHOUTcast dialect, a capture of the decoded audio and a Goertzel tone detector.
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QMap>
 #include <QProcess>
@@ -16,6 +17,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdint>
@@ -45,16 +47,19 @@ inline void spin(int ms) {
 // started and stopped by PID through stream_server.sh.
 class StreamServer {
 public:
-    explicit StreamServer(bool withSources = true, int burstSeconds = 1)
-        : withSources_(withSources), burstSeconds_(burstSeconds) {
+    // tls: Icecast also listens with TLS (tlsUrl()), with a self-signed certificate for
+    // 127.0.0.1 (certificateFile()).
+    explicit StreamServer(bool withSources = true, int burstSeconds = 1, bool tls = false)
+        : withSources_(withSources), burstSeconds_(burstSeconds), tls_(tls) {
         if (dir_.isValid())
             start();
     }
     // Starts the server again on the same port after stop().
     bool start() {
         QProcess p;
-        p.start("bash", {KORVANT_STREAM_SERVER_SCRIPT, "start", dir_.path(),
-                         QString::number(burstSeconds_), withSources_ ? "both" : "none"});
+        p.start("bash",
+                {KORVANT_STREAM_SERVER_SCRIPT, "start", dir_.path(), QString::number(burstSeconds_),
+                 withSources_ ? "both" : "none", tls_ ? "tls" : ""});
         if (p.waitForFinished(60000) && p.exitCode() == 0)
             port_ = QString::fromLatin1(p.readAllStandardOutput()).trimmed().toInt();
         else
@@ -62,6 +67,13 @@ public:
         return ok();
     }
     void stop() { run({"stop", dir_.path()}); }
+    // Stops only the encoders: Icecast stays up and answers 404 for their mounts.
+    void stopSources() { run({"stop_sources", dir_.path()}); }
+    bool startSources() {
+        QProcess p;
+        p.start("bash", {KORVANT_STREAM_SERVER_SCRIPT, "start_sources", dir_.path()});
+        return p.waitForFinished(30000) && p.exitCode() == 0;
+    }
     // Freezes (SIGSTOP) or thaws (SIGCONT) the Icecast process: a server that hangs.
     void freeze(bool frozen) {
         QFile pids(dir_.filePath("pids"));
@@ -79,6 +91,18 @@ public:
     QString url(const QString& path) const {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
     }
+    QString tlsUrl(const QString& path) const {
+        QFile f(dir_.filePath("tls_port"));
+        f.open(QIODevice::ReadOnly);
+        return QStringLiteral("https://127.0.0.1:%1%2")
+            .arg(QString::fromLatin1(f.readAll()).trimmed(), path);
+    }
+    QString certificateFile() const { return dir_.filePath("cert.pem"); }
+    // The next start() makes a new certificate, one that nobody trusts yet.
+    void renewCertificate() {
+        QFile::remove(dir_.filePath("server.pem"));
+        QFile::remove(dir_.filePath("cert.pem"));
+    }
     void setTitle(const QString& title) { run({"set_title", dir_.path(), title}); }
     QString listenerAgents() { return run({"listener_agents", dir_.path()}); }
 
@@ -94,6 +118,7 @@ private:
     QTemporaryDir dir_;
     bool withSources_;
     int burstSeconds_;
+    bool tls_;
     int port_ = 0;
     QString error_;
 };
@@ -118,7 +143,8 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
     QMap<QString, Page> pages;
-    QStringList requests; // paths in the order asked for
+    QMap<QString, QByteArray> redirects; // path -> address answered with 302 Found
+    QStringList requests;                // paths in the order asked for
 
 private:
     void serve(QTcpSocket* socket) {
@@ -129,7 +155,10 @@ private:
         const QString path = QString::fromLatin1(request.split(' ').value(1));
         requests << path;
         QByteArray response;
-        if (pages.contains(path)) {
+        if (redirects.contains(path)) {
+            response = "HTTP/1.0 302 Found\r\nLocation: " + redirects[path] +
+                       "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        } else if (pages.contains(path)) {
             const Page& page = pages[path];
             response = "HTTP/1.0 200 OK\r\nContent-Type: " + page.contentType +
                        "\r\nContent-Length: " + QByteArray::number(page.body.size()) +
@@ -140,6 +169,104 @@ private:
         socket->write(response);
         socket->disconnectFromHost();
     }
+};
+
+// A SHOUTcast-style server on 127.0.0.1: answers with its own status line (by default
+// "ICY 200 OK") and icy-name, then relays the audio of an upstream mount. Listeners that
+// ask for metadata get the current title in-band every metaInterval bytes, as raw bytes
+// in whatever encoding the test chose.
+class IcyRelay : public QTcpServer {
+public:
+    static constexpr int metaInterval = 8192;
+
+    IcyRelay(QString upstreamPath, quint16 upstreamPort, QByteArray statusLine = "ICY 200 OK")
+        : upstreamPath_(std::move(upstreamPath)), upstreamPort_(upstreamPort),
+          statusLine_(std::move(statusLine)) {
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* client = nextPendingConnection())
+                accept(client);
+        });
+    }
+    QString url(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
+    }
+    QByteArray name = "Relay Radio";
+    QByteArray title; // raw bytes, sent as they are
+
+private:
+    struct Listener {
+        QByteArray request;
+        bool started = false;
+        bool metadata = false;
+        QByteArray upstreamHeader;
+        bool upstreamBody = false;
+        int untilMeta = metaInterval;
+    };
+
+    void accept(QTcpSocket* client) {
+        auto* state = new Listener;
+        auto* upstream = new QTcpSocket(client);
+        connect(client, &QTcpSocket::disconnected, client, [client, state] {
+            delete state;
+            client->deleteLater();
+        });
+        connect(upstream, &QTcpSocket::disconnected, client, [client] { client->abort(); });
+        connect(client, &QTcpSocket::readyRead, client, [this, client, upstream, state] {
+            state->request += client->readAll();
+            if (state->started || !state->request.contains("\r\n\r\n"))
+                return;
+            state->started = true;
+            state->metadata = state->request.toLower().contains("icy-metadata: 1");
+            QByteArray head =
+                statusLine_ + "\r\nicy-name: " + name + "\r\ncontent-type: audio/mpeg\r\n";
+            if (state->metadata)
+                head += "icy-metaint: " + QByteArray::number(metaInterval) + "\r\n";
+            client->write(head + "\r\n");
+            upstream->connectToHost(QHostAddress::LocalHost, upstreamPort_);
+        });
+        connect(upstream, &QTcpSocket::connected, client, [this, upstream] {
+            upstream->write("GET " + upstreamPath_.toUtf8() +
+                            " HTTP/1.0\r\nHost: 127.0.0.1\r\nUser-Agent: relay\r\n\r\n");
+        });
+        connect(upstream, &QTcpSocket::readyRead, client, [this, client, upstream, state] {
+            QByteArray data = upstream->readAll();
+            if (!state->upstreamBody) {
+                state->upstreamHeader += data;
+                const qsizetype end = state->upstreamHeader.indexOf("\r\n\r\n");
+                if (end < 0)
+                    return;
+                state->upstreamBody = true;
+                data = state->upstreamHeader.mid(end + 4);
+            }
+            if (!state->metadata) {
+                client->write(data);
+                return;
+            }
+            while (!data.isEmpty()) {
+                const qsizetype n = std::min<qsizetype>(state->untilMeta, data.size());
+                client->write(data.left(n));
+                data.remove(0, n);
+                state->untilMeta -= int(n);
+                if (state->untilMeta == 0) {
+                    client->write(metadataBlock());
+                    state->untilMeta = metaInterval;
+                }
+            }
+        });
+    }
+    QByteArray metadataBlock() const {
+        if (title.isEmpty())
+            return QByteArray(1, '\0');
+        QByteArray text = "StreamTitle='" + title + "';";
+        const int blocks = int((text.size() + 15) / 16);
+        text.resize(blocks * 16, '\0');
+        return char(blocks) + text;
+    }
+
+    QString upstreamPath_;
+    quint16 upstreamPort_;
+    QByteArray statusLine_;
 };
 
 // A file the player's audio output writes as 44.1 kHz mono 16-bit WAV.

@@ -1,4 +1,5 @@
 // GStreamer first: Qt's keyword macros must not meet GLib's headers.
+#include <gio/gio.h>
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
 
@@ -11,6 +12,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
@@ -34,14 +39,37 @@ constexpr guint playFlagSoftVolume = 0x10;
 // (the queue holds about 2 s, so silence starts that much earlier).
 constexpr int stallSeconds = 8;
 
+// On a reconnect, playback starts once the network buffer holds this share of its target
+// rather than all of it: a mount that has just come back has no burst to send, so a full
+// buffer would take its whole length in real time, all of it silence for the user.
+constexpr int reconnectStartPercent = 20;
+
 // Called by playbin, possibly from a streaming thread, for each source it creates.
-void onSourceSetup(GstElement*, GstElement* source, gpointer) {
+// tlsDatabase: the GTlsDatabase to check servers against, or null for the system's; it
+// outlives the pipeline.
+void onSourceSetup(GstElement*, GstElement* source, gpointer tlsDatabase) {
     auto* klass =
         reinterpret_cast<GObjectClass*>(reinterpret_cast<GTypeInstance*>(source)->g_class);
     if (g_object_class_find_property(klass, "user-agent"))
         g_object_set(source, "user-agent", userAgent, nullptr);
     if (g_object_class_find_property(klass, "timeout"))
         g_object_set(source, "timeout", sourceTimeoutSeconds, nullptr);
+    // Servers that answer "ICY 200 OK" and send in-band titles are read as such.
+    if (g_object_class_find_property(klass, "iradio-mode"))
+        g_object_set(source, "iradio-mode", TRUE, nullptr);
+    // (The source's own ssl-ca-file is ignored with libsoup 3, so the database is given.)
+    if (tlsDatabase != nullptr && g_object_class_find_property(klass, "tls-database"))
+        g_object_set(source, "tls-database", tlsDatabase, nullptr);
+}
+
+// Whether an HTTP failure may mend by itself. A server error may; of the client errors,
+// only a 4xx other than 401/403 from a station that has already played in this session
+// does: Icecast answers 404 while a mount's encoder is away, so a mount that played a
+// moment ago is coming back rather than gone. On a first open the same answer is final.
+bool httpFailureTransient(int code, bool everPlayed) {
+    if (code >= 500)
+        return true;
+    return everPlayed && code >= 400 && code != 401 && code != 403;
 }
 
 QString httpStatusText(int code) {
@@ -99,12 +127,27 @@ GstMediaPlayer::GstMediaPlayer(QString audioSinkDescription, QObject* parent)
     connect(watchdog_, &QTimer::timeout, this, &GstMediaPlayer::onWatchdogTick);
 }
 
+void GstMediaPlayer::trustOnlyCertificatesIn(const QString& pemFile) {
+    if (pipeline_ != nullptr)
+        return;
+    // Read once, so that the stream and the checks beside it trust the same certificates
+    // however the file changes later.
+    caCertificates_ = QSslCertificate::fromPath(pemFile);
+    if (tlsDatabase_ != nullptr)
+        g_object_unref(tlsDatabase_);
+    // An unreadable file gives no database: the system's authorities then refuse the server.
+    tlsDatabase_ = g_tls_file_database_new(QFile::encodeName(pemFile).constData(), nullptr);
+    trustOwnCertificates_ = true;
+}
+
 GstMediaPlayer::~GstMediaPlayer() {
     halt();
     if (busWatch_ != 0)
         g_source_remove(busWatch_);
     if (pipeline_ != nullptr)
         gst_object_unref(pipeline_);
+    if (tlsDatabase_ != nullptr)
+        g_object_unref(tlsDatabase_);
 }
 
 void GstMediaPlayer::setURL(const QString& url) {
@@ -175,6 +218,7 @@ void GstMediaPlayer::open(bool fresh) {
         reconnect_.reset();
         everPlayed_ = false;
     }
+    reconnectAttempt_ = !fresh;
     title_.clear();
     station_.clear();
     lastFailure_.clear();
@@ -217,6 +261,8 @@ void GstMediaPlayer::playEntry(const Entry& entry) {
         return;
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     g_object_set(pipeline_, "uri", entry.url.toEncoded().constData(), nullptr);
+    if (entry.url.scheme() == "https")
+        probeServer(entry.url);
     setState(psTransitioning, entry.url.isLocalFile()
                                   ? QStringLiteral("Opening %1...").arg(entry.url.fileName())
                                   : QStringLiteral("Connecting to %1...").arg(entry.url.host()));
@@ -259,6 +305,11 @@ void GstMediaPlayer::fetchPlaylist(const Entry& entry) {
     request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(userAgent));
     request.setTransferTimeout(fetchTimeoutMs);
     request.setMaximumRedirectsAllowed(5);
+    if (trustOwnCertificates_) {
+        QSslConfiguration config = request.sslConfiguration();
+        config.setCaCertificates(caCertificates_);
+        request.setSslConfiguration(config);
+    }
     QNetworkReply* reply = network_->get(request);
     reply_ = reply;
     setState(psTransitioning, QStringLiteral("Connecting to %1...").arg(entry.url.host()));
@@ -300,7 +351,7 @@ void GstMediaPlayer::onPlaylistFetched(QNetworkReply* reply, const Entry& entry)
     }
     const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (code >= 400) {
-        fail(httpStatusText(code), code >= 500);
+        fail(httpStatusText(code), httpFailureTransient(code, everPlayed_));
         return;
     }
     switch (reply->error()) {
@@ -387,12 +438,19 @@ void GstMediaPlayer::onWatchdogTick() {
     }
 }
 
-void GstMediaPlayer::diagnoseConnectFailure(const QUrl& url) {
+void GstMediaPlayer::probeServer(const QUrl& url) {
     // The HTTP source reports a failed connection without its reason; a plain connection
-    // attempt to the same place tells refused from unknown host from timed out.
+    // attempt to the same place tells refused from unknown host from timed out. For HTTPS
+    // the probe runs beside every stream opened: its own handshake tells a refused
+    // certificate, which no retry mends, and it stops the stream even where the TLS layer
+    // under the HTTP source lets a server through that it refused before (seen with a
+    // server that came back with a new, untrusted certificate, once the process had
+    // connected to it with a trusted one).
     if (probe_ != nullptr)
         probe_->deleteLater();
-    auto* socket = new QTcpSocket(this);
+    const bool https = url.scheme().compare("https", Qt::CaseInsensitive) == 0;
+    QSslSocket* secure = https ? new QSslSocket(this) : nullptr;
+    QTcpSocket* socket = https ? secure : new QTcpSocket(this);
     probe_ = socket;
     const unsigned attempt = attempt_;
     connect(socket, &QTcpSocket::errorOccurred, this,
@@ -410,16 +468,39 @@ void GstMediaPlayer::diagnoseConnectFailure(const QUrl& url) {
                 lastFailure_ = QStringLiteral("Could not connect: %1").arg(reason);
                 setState(psReady, lastFailure_);
             });
-    connect(socket, &QTcpSocket::connected, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
+    if (secure != nullptr) {
+        QSslConfiguration config = secure->sslConfiguration();
+        if (trustOwnCertificates_)
+            config.setCaCertificates(caCertificates_);
+        secure->setSslConfiguration(config);
+        connect(secure, &QSslSocket::sslErrors, this,
+                [this, attempt](const QList<QSslError>& errors) {
+                    if (attempt != attempt_)
+                        return;
+                    const QString why = errors.isEmpty() ? QStringLiteral("unknown reason")
+                                                         : errors.first().errorString();
+                    halt(); // also ends the probe
+                    lastFailure_ = QStringLiteral("Certificate not accepted: %1").arg(why);
+                    setState(psReady, lastFailure_);
+                });
+        connect(secure, &QSslSocket::encrypted, secure, [secure] {
+            secure->abort();
+            secure->deleteLater();
+        });
+    } else {
+        connect(socket, &QTcpSocket::connected, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+    }
     QTimer::singleShot(probeTimeoutMs, socket, [socket] {
         socket->abort();
         socket->deleteLater();
     });
-    const bool https = url.scheme().compare("https", Qt::CaseInsensitive) == 0;
-    socket->connectToHost(url.host(), quint16(url.port(https ? 443 : 80)));
+    if (secure != nullptr)
+        secure->connectToHostEncrypted(url.host(), quint16(url.port(443)));
+    else
+        socket->connectToHost(url.host(), quint16(url.port(80)));
 }
 
 void GstMediaPlayer::halt() {
@@ -485,7 +566,7 @@ bool GstMediaPlayer::ensurePipeline() {
     g_object_set(pipeline, "flags", playFlagAudio | (streamVolume ? 0 : playFlagSoftVolume),
                  nullptr);
     g_signal_connect_data(pipeline, "source-setup", reinterpret_cast<GCallback>(&onSourceSetup),
-                          nullptr, nullptr, GConnectFlags{});
+                          tlsDatabase_, nullptr, GConnectFlags{});
     GstBus* bus = gst_element_get_bus(pipeline);
     busWatch_ = gst_bus_add_watch(bus, &GstMediaPlayer::busCallback, this);
     gst_object_unref(bus);
@@ -523,7 +604,8 @@ void GstMediaPlayer::onMessage(GstMessage* message) {
             break;
         gint percent = 0;
         gst_message_parse_buffering(message, &percent);
-        if (percent < 100) {
+        const int enough = reconnectAttempt_ ? reconnectStartPercent : 100;
+        if (percent < enough) {
             if (state_ != psBuffering)
                 gst_element_set_state(pipeline_, GST_STATE_PAUSED);
             setState(psBuffering, QStringLiteral("Buffering %1%").arg(percent));
@@ -609,15 +691,13 @@ void GstMediaPlayer::onError(GstMessage* message) {
         (domain == GST_STREAM_ERROR &&
          (code == GST_STREAM_ERROR_TYPE_NOT_FOUND || code == GST_STREAM_ERROR_CODEC_NOT_FOUND ||
           code == GST_STREAM_ERROR_WRONG_TYPE || code == GST_STREAM_ERROR_DEMUX));
-    if (httpStatus_ >= 400 && httpStatus_ < 500) {
-        fail(httpStatusText(httpStatus_));
-    } else if (httpStatus_ >= 500) {
-        fail(httpStatusText(httpStatus_), true);
+    if (httpStatus_ >= 400) {
+        fail(httpStatusText(httpStatus_), httpFailureTransient(httpStatus_, everPlayed_));
     } else if (httpStatus_ == 0) {
         const QUrl url = current_.url;
         fail(QStringLiteral("Could not connect to %1").arg(url.host()), true);
-        if (state_ == psReady)
-            diagnoseConnectFailure(url);
+        if (state_ == psReady && url.scheme() != "https") // HTTPS is probed at every open
+            probeServer(url);
     } else if (notAudio) {
         // Text where audio was expected may be a playlist that its name did not announce.
         if (!current_.fetched && (isHttp(current_.url) || current_.url.isLocalFile())) {

@@ -3,7 +3,9 @@
 #include "platform/gst/reconnect_policy.h"
 #include "platform/media_player.h"
 
+#include <QList>
 #include <QPointer>
+#include <QSslCertificate>
 #include <QUrl>
 #include <deque>
 
@@ -14,6 +16,7 @@ class QTimer;
 struct _GstBus;
 struct _GstElement;
 struct _GstMessage;
+struct _GTlsDatabase;
 
 namespace platform {
 
@@ -34,6 +37,11 @@ public:
     // of it); empty means the desktop's default output.
     explicit GstMediaPlayer(QString audioSinkDescription = {}, QObject* parent = nullptr);
     ~GstMediaPlayer() override;
+
+    // For tests against a private server: HTTPS streams trust only the certificates in this
+    // PEM file instead of the system's authorities. Takes effect only before the first
+    // address is played; the program never calls it.
+    void trustOnlyCertificatesIn(const QString& pemFile);
 
     QString URL() const override { return url_; }
     void setURL(const QString& url) override;
@@ -71,7 +79,7 @@ private:
     void scheduleReconnect();
     void onReconnectTick();
     void onWatchdogTick();
-    void diagnoseConnectFailure(const QUrl& url);
+    void probeServer(const QUrl& url);
     void halt();
     bool ensurePipeline();
     void applyVolume();
@@ -110,6 +118,10 @@ private:
     unsigned attempt_ = 0;    // bumped by every new open and stop; stale callbacks compare it
     int httpStatus_ = -1;     // of the current entry's last response; 0 = no connection
     bool playedOnce_ = false;
+    bool reconnectAttempt_ = false; // the current open is a retry, not the user's
+    bool trustOwnCertificates_ = false;
+    QList<QSslCertificate> caCertificates_;
+    _GTlsDatabase* tlsDatabase_ = nullptr;
     bool userPaused_ = false;
     bool failedThisAttempt_ = false;
     QString title_;
