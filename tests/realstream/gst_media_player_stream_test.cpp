@@ -125,13 +125,13 @@ TEST_F(LiveStream, ShoutcastStyleServerPlaysWithItsNameAndWindows1252TitlesDecod
     EXPECT_GT(nextBlockTone(), 0.9);
     EXPECT_TRUE(waitFor(
         [&] { return player.status() == QString::fromUtf8("Playing: Relay Radio - Café del Mar"); },
-        5000))
+        15000))
         << player.status().toStdString();
     // 0x80 and 0x96 are where Windows-1252 differs from Latin-1.
     relay.title = "\x80 5 \x96 Caf\xE9";
     EXPECT_TRUE(waitFor(
         [&] { return player.status() == QString::fromUtf8("Playing: Relay Radio - € 5 – Café"); },
-        5000))
+        15000))
         << player.status().toStdString();
 }
 
