@@ -15,9 +15,9 @@
 #endif
 
 int main(int argc, char** argv) {
-    // The web engine is loaded from a module when the browser is first shown; it can
-    // only share the program's OpenGL set-up if this is said before the application.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No shared OpenGL context here: making one at start-up loads the whole GL driver
+    // (tens of MiB) for a browser that may never be opened. The browser's loader makes
+    // it just before the web engine arrives.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvant Lite"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLibrary>
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <unistd.h>
@@ -14,7 +16,55 @@
 #define KORVANT_WEB_MODULE_NAME "korvant_web.so"
 #endif
 
+// Exported by QtGui but declared only in its private headers, which are not part of the
+// packages this program builds with. The web engine reads the context through the same
+// pair of functions.
+void qt_gl_set_global_share_context(QOpenGLContext* context);
+QOpenGLContext* qt_gl_global_share_context();
+
 namespace platform {
+
+namespace {
+
+QtMessageHandler previousMessageHandler = nullptr;
+
+void dropLateShareAttributeWarning(QtMsgType type, const QMessageLogContext& context,
+                                   const QString& message) {
+    if (type == QtWarningMsg && message.contains(QLatin1String("AA_ShareOpenGLContexts")))
+        return;
+    if (previousMessageHandler != nullptr)
+        previousMessageHandler(type, context, message);
+}
+
+// The web engine renders with OpenGL contexts that share with one global context. Qt makes
+// that context at start-up when the program asks for it, but the engine here arrives later
+// from a module, and making the context at start-up would load the GL driver for a browser
+// that may never be opened. So it is made here, the way the engine makes it itself when it
+// is initialised before the application: once per process, with the default surface
+// format. It is destroyed as the application shuts down, while the windowing system is
+// still there. If the platform has no OpenGL, the context stays invalid, as Qt would
+// leave it at start-up.
+void prepareSharedOpenGl() {
+    if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts)) {
+        // Qt warns that the attribute comes after the application; here that is intended.
+        previousMessageHandler = qInstallMessageHandler(dropLateShareAttributeWarning);
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        qInstallMessageHandler(previousMessageHandler);
+    }
+    if (qt_gl_global_share_context() != nullptr)
+        return;
+    auto* context = new QOpenGLContext;
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    context->create();
+    qt_gl_set_global_share_context(context);
+    qAddPostRoutine([] {
+        QOpenGLContext* shared = qt_gl_global_share_context();
+        qt_gl_set_global_share_context(nullptr);
+        delete shared;
+    });
+}
+
+} // namespace
 
 QByteArray webEngineFlags(const QByteArray& existing, bool runningAsRoot) {
     QList<QByteArray> wanted = {
@@ -58,6 +108,7 @@ private:
         const QString folder = folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_;
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
                 webEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0));
+        prepareSharedOpenGl();
         QLibrary library(QDir(folder).filePath(QStringLiteral(KORVANT_WEB_MODULE_NAME)));
         if (!library.load()) {
             error_ = library.errorString();
