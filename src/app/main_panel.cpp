@@ -1,6 +1,7 @@
 #include "app/main_panel.h"
 
 #include "common/click_label.h"
+#include "platform/glyphs.h"
 #include "platform/placement.h"
 #include "player/stream_tester.h"
 
@@ -8,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 
 namespace app {
 
@@ -37,7 +37,9 @@ MainPanel::MainPanel(platform::MediaPlayer& player, platform::MessageBox& messag
     Label34->setBuddy(Combo1);
 
     Picture3->setObjectName("Picture3");
-    Picture3->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(18, 18));
+    Picture3->setPixmap(
+        platform::glyphIcon(platform::Glyph::Help, palette().color(QPalette::Highlight))
+            .pixmap(18, 18));
     Picture3->setToolTip(tr("Launch Help File"));
     Picture3->setAccessibleName(tr("Launch Help File"));
 

@@ -1,10 +1,11 @@
 #include "platform/player_view.h"
 
+#include "platform/glyphs.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -28,13 +29,13 @@ PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
 
     const struct {
         QPushButton* button;
-        QStyle::StandardPixmap icon;
+        Glyph icon;
         QString name;
-    } buttons[] = {{play_, QStyle::SP_MediaPlay, tr("Play")},
-                   {pause_, QStyle::SP_MediaPause, tr("Pause")},
-                   {stop_, QStyle::SP_MediaStop, tr("Stop")}};
+    } buttons[] = {{play_, Glyph::Play, tr("Play")},
+                   {pause_, Glyph::Pause, tr("Pause")},
+                   {stop_, Glyph::Stop, tr("Stop")}};
     for (const auto& b : buttons) {
-        b.button->setIcon(style()->standardIcon(b.icon));
+        b.button->setIcon(glyphIcon(b.icon, b.button->palette().color(QPalette::ButtonText)));
         b.button->setToolTip(b.name);
         b.button->setAccessibleName(b.name);
         b.button->setFixedWidth(36);
@@ -77,8 +78,12 @@ PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
 void PlayerView::refresh() {
     const bool muted = player_.settings().mute();
     mute_->setChecked(muted);
-    mute_->setIcon(
-        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    // The mute button sits flat on the view's dark face, so it takes the display's ink.
+    if (mutedShown_ != muted || mute_->icon().isNull()) {
+        mutedShown_ = muted;
+        mute_->setIcon(
+            glyphIcon(muted ? Glyph::Muted : Glyph::Volume, palette().color(QPalette::WindowText)));
+    }
     if (!volume_->isSliderDown() && volume_->value() != player_.settings().volume()) {
         const QSignalBlocker block(volume_);
         volume_->setValue(player_.settings().volume());

@@ -28,6 +28,7 @@ private:
     QToolButton* mute_;
     QSlider* volume_;
     QLabel* display_;
+    bool mutedShown_ = false;
 };
 
 } // namespace platform
