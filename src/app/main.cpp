@@ -2,7 +2,7 @@
 
 #include "app/frm_tanro.h"
 #include "common/data_folder.h"
-#include "platform/gst/gst_media_player.h"
+#include "platform/gst/lazy_media_player.h"
 #include "platform/qt_message_box.h"
 #include "platform/tray/qt_notify_area.h"
 #include "platform/web/lazy_web_browser.h"
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/korvant.png")));
 
-    platform::GstMediaPlayer player;
+    platform::LazyMediaPlayer player(platform::LazyMediaPlayer::fromModule());
     platform::QtNotifyArea notifyArea;
     platform::QtShell shell;
     platform::LazyWebBrowserFactory browsers;

@@ -1,0 +1,7 @@
+// The korvant_gst module: the program's media player over GStreamer.
+#include "platform/gst/gst_module.h"
+#include "platform/gst/gst_media_player.h"
+
+extern "C" Q_DECL_EXPORT platform::MediaPlayer* korvant_gst_create_player() {
+    return new platform::GstMediaPlayer;
+}
