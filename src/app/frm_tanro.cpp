@@ -253,7 +253,7 @@ void frmTANRO::Form_Load() {
     // A missing banner simply shows no picture.
     Picture2->setPixmap(QPixmap(folder + QStringLiteral("stationbanner.jpg")));
 
-    links_->loadHidden();
+    links_->loadMenuCaptions();
 
     const favourites::Slots stations =
         favourites::readFavouritesFile(folder + favourites::kFavouritesFileName);

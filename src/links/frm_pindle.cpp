@@ -163,13 +163,7 @@ void frmPindle::setRecord(const QStringList& fields) {
 }
 
 void frmPindle::setMenuCaptions() {
-    if (menu_.mnuPstuff != nullptr)
-        menu_.mnuPstuff->setTitle(txtMname->text());
-    const auto names = nameFields();
-    for (int i = 0; i < 5; ++i) {
-        if (menu_.entries[i] != nullptr)
-            menu_.entries[i]->setText(names[i]->text());
-    }
+    mdlExtras::SetMenuCaptions(menu_, record());
 }
 
 std::array<QLineEdit*, 5> frmPindle::nameFields() const {

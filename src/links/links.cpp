@@ -1,6 +1,7 @@
 #include "links/links.h"
 
 #include "links/frm_pindle.h"
+#include "links/mdl_extras.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/web_browser.h"
@@ -39,6 +40,12 @@ frmPindle& Links::loaded() {
         form->Form_Load();
     }
     return *form_;
+}
+
+void Links::loadMenuCaptions() {
+    if (form_ != nullptr)
+        return; // the open window's captions are the ones shown
+    mdlExtras::SetMenuCaptions(menu_, mdlExtras::ReadLinks(dataFolder_));
 }
 
 void Links::loadHidden() {

@@ -36,6 +36,9 @@ public:
     Links(const Links&) = delete;
     Links& operator=(const Links&) = delete;
 
+    // Start-up: gives the links menu the captions of the links file without making the
+    // window, which is made (reading the file again) when it is first needed.
+    void loadMenuCaptions();
     void loadHidden();
     void mnuElinks_Click();
     void mnuLpstuff_Click();

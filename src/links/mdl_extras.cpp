@@ -2,6 +2,10 @@
 
 #include "common/quoted_fields.h"
 #include "links/frm_pindle.h"
+#include "links/links.h"
+
+#include <QAction>
+#include <QMenu>
 
 namespace links::mdlExtras {
 
@@ -12,8 +16,24 @@ QString linksFilePath(const QString& dataFolder) {
     return path + QStringLiteral("links.dat");
 }
 
+QStringList ReadLinks(const QString& dataFolder) {
+    QStringList record = common::readQuotedFieldFile(linksFilePath(dataFolder), kLinksFieldCount);
+    while (record.size() < kLinksFieldCount)
+        record << QString();
+    return record;
+}
+
+void SetMenuCaptions(const LinksMenu& menu, const QStringList& record) {
+    if (menu.mnuPstuff != nullptr)
+        menu.mnuPstuff->setTitle(record.value(0));
+    for (int i = 0; i < 5; ++i) {
+        if (menu.entries[i] != nullptr)
+            menu.entries[i]->setText(record.value(1 + i));
+    }
+}
+
 void LoadLinks(frmPindle& form) {
-    form.setRecord(common::readQuotedFieldFile(linksFilePath(form.dataFolder()), kLinksFieldCount));
+    form.setRecord(ReadLinks(form.dataFolder()));
     form.setMenuCaptions();
 }
 

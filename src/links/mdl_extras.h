@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace links {
 
 class frmPindle;
+struct LinksMenu;
 
 // The links file: one quoted-field line of eleven fields, in the order of
 // frmPindle::record(), in the data folder.
@@ -18,6 +20,14 @@ QString linksFilePath(const QString& dataFolder);
 // links menu. A missing or short file gives empty texts for what it lacks; nothing is
 // written.
 void LoadLinks(frmPindle& form);
+
+// The links record as the file holds it: eleven texts, empty for what a missing or short
+// file lacks.
+QStringList ReadLinks(const QString& dataFolder);
+
+// Copies the six captions of a links record (menu name, then the five link names) to
+// the links menu.
+void SetMenuCaptions(const LinksMenu& menu, const QStringList& record);
 
 // Replaces the links file with the eleven texts of the form. Returns an empty string on
 // success, otherwise a sentence saying why the file could not be written.

@@ -82,4 +82,29 @@ TEST_F(LinksFile, AFailedSaveTellsTheUserWhichFileAndKeepsTheEditorOpenAndTheMen
     EXPECT_EQ(captions(), before);
 }
 
+// Start-up names the menu from the file alone; the window, its browser and its first
+// community page wait until the user needs them, and then show the same record.
+TEST_F(LinksFile, StartUpCaptionsComeFromTheFileWithoutMakingTheWindow) {
+    writeLinksFile("\"Only Menu\",\"First\"\r\n");
+    makeLinks().loadMenuCaptions();
+    EXPECT_EQ(captions(), QStringList({"Only Menu", "First", "", "", "", ""}));
+    EXPECT_EQ(links->form(), nullptr);
+    EXPECT_EQ(browsers.created, 0);
+
+    links->mnuElinks_Click();
+    ASSERT_NE(links->form(), nullptr);
+    EXPECT_EQ(links->form()->record().mid(0, 2), QStringList({"Only Menu", "First"}));
+    EXPECT_EQ(captions(), QStringList({"Only Menu", "First", "", "", "", ""}));
+}
+
+TEST_F(LinksFile, StartUpCaptionsLeaveAnOpenWindowsCaptionsAlone) {
+    writeLinksFile(recordLine(kSavedRecord));
+    makeLinks().mnuElinks_Click();
+    links->form()->txtLname1->setText("Saved later");
+    links->form()->cmdSlinks_Click();
+    writeLinksFile("\"Other\"\r\n"); // changed behind the open window's back
+    links->loadMenuCaptions();
+    EXPECT_EQ(captions()[1], "Saved later");
+}
+
 } // namespace
