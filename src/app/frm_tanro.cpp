@@ -88,16 +88,30 @@ frmTANRO::frmTANRO(PlatformParts parts, QWidget* parent)
     Frame3 = new favourites::FavouritesEditor(client);
     Frame3->setGeometry(platform::twipsRect(9240, 0, 5745, kClientHeight));
     Frame3->hide();
+    // The panels' captions are bold and maroon. The colour goes through the palette, not a
+    // style sheet: a style sheet re-polishes every control inside, which took longer than
+    // building the panels.
+    constexpr QPalette::ColorRole kCaptionRoles[] = {QPalette::WindowText, QPalette::Text};
     for (QGroupBox* panel : {static_cast<QGroupBox*>(Frame4), static_cast<QGroupBox*>(Frame3)}) {
+        // The controls pin the colours they had, in every state, so the caption's do not
+        // reach them; fonts are pinned likewise.
+        QPalette plain = panel->palette();
+        QPalette caption = plain;
+        for (const QPalette::ColorRole role : kCaptionRoles) {
+            for (const QPalette::ColorGroup group :
+                 {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                plain.setColor(group, role, plain.color(group, role));
+            caption.setColor(role, QColor(128, 0, 0));
+        }
         QFont font = panel->font();
         font.setBold(true);
         panel->setFont(font);
-        panel->setStyleSheet(QStringLiteral("QGroupBox { color: rgb(128, 0, 0); }"));
-        // Only the caption is bold: the controls keep their own fonts.
-        for (QWidget* child : panel->findChildren<QWidget*>()) {
-            QFont own = child->font();
-            own.setBold(false);
-            child->setFont(own);
+        panel->setPalette(caption);
+        for (QWidget* child : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QFont childFont = child->font();
+            childFont.setBold(false);
+            child->setFont(childFont);
+            child->setPalette(plain);
         }
     }
 

@@ -2,6 +2,7 @@
 // menu check marks after each handler.
 #include "window_fixture.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -35,6 +36,24 @@ TEST_F(Panels, TheWindowStartsClosedWithNoPanelAndNoMark) {
     EXPECT_FALSE(window->Frame3->isVisibleTo(window.get()));
     EXPECT_TRUE(window->Frame5->isVisibleTo(window.get()));
     EXPECT_FALSE(window->Label32->isVisibleTo(window.get()));
+}
+
+TEST_F(Panels, OnlyThePanelCaptionsAreBoldAndMaroonNotTheControlsInside) {
+    const QColor maroon(128, 0, 0);
+    for (QGroupBox* panel :
+         {static_cast<QGroupBox*>(window->Frame4), static_cast<QGroupBox*>(window->Frame3)}) {
+        EXPECT_TRUE(panel->font().bold());
+        EXPECT_EQ(panel->palette().color(QPalette::WindowText), maroon);
+        const auto fields = panel->findChildren<QLineEdit*>();
+        ASSERT_FALSE(fields.isEmpty());
+        for (QLineEdit* field : fields) {
+            EXPECT_FALSE(field->font().bold());
+            EXPECT_EQ(field->palette().color(QPalette::Text),
+                      window->palette().color(QPalette::Text));
+            EXPECT_EQ(field->palette().color(QPalette::Disabled, QPalette::Text),
+                      window->palette().color(QPalette::Disabled, QPalette::Text));
+        }
+    }
 }
 
 TEST_F(Panels, EachMenuEntryOpensAndClosesItsPanel) {
