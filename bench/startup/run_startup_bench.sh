@@ -1,7 +1,8 @@
 #!/bin/sh
 # Start-up benchmark: median of 10 launches of the program and of a bare Qt window with
 # about the same widgets, interleaved, under a private Xvfb. Goal: ratio <= 1.3x, and no
-# web engine in or below the program until its browser is first shown.
+# web engine in or below the program until its browser is first shown, and no GStreamer
+# until something is played.
 # Usage: run_startup_bench.sh [build dir] [rounds]
 set -eu
 build=${1:-build}

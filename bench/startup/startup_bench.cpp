@@ -3,7 +3,7 @@
 // matched by the window's _NET_WM_PID), then stop it by its PID. Prints every time, the
 // median per program and the ratio of each program's median to the first one's.
 // A program given as name=+path is also checked, one second after its window appeared,
-// for web engine helper processes and a loaded web engine library.
+// for web engine helper processes, a loaded web engine library and a loaded GStreamer.
 //
 // Usage: startup_bench <rounds> <name>=[+]<program> ...   (under an X server, e.g. Xvfb)
 #include <xcb/xcb.h>
@@ -35,6 +35,7 @@ struct Program {
     bool checkWeb = false;
     std::vector<double> ms;
     bool webSeen = false;
+    bool gstSeen = false;
 };
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
@@ -69,10 +70,14 @@ long parentOf(long pid) {
     return ppid;
 }
 
+std::string mapsOf(long pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    return std::string((std::istreambuf_iterator<char>(maps)), {});
+}
+
 // True when a web engine helper descends from `root` or the engine is loaded into it.
 bool webEngineRunning(long root) {
-    std::ifstream maps("/proc/" + std::to_string(root) + "/maps");
-    const std::string text((std::istreambuf_iterator<char>(maps)), {});
+    const std::string text = mapsOf(root);
     if (text.find("libQt6WebEngine") != std::string::npos)
         return true;
     DIR* proc = opendir("/proc");
@@ -166,6 +171,7 @@ int main(int argc, char** argv) {
             if (p.checkWeb) {
                 std::this_thread::sleep_for(std::chrono::seconds(1));
                 p.webSeen = p.webSeen || webEngineRunning(pid);
+                p.gstSeen = p.gstSeen || mapsOf(pid).find("libgstreamer") != std::string::npos;
             }
             kill(pid, SIGTERM);
             waitpid(pid, nullptr, 0);
@@ -183,8 +189,9 @@ int main(int argc, char** argv) {
         std::printf("median %-10s %8.1f ms  ratio %.2fx", p.name.c_str(), median(p.ms),
                     median(p.ms) / base);
         if (p.checkWeb)
-            std::printf("  web engine before the browser was shown: %s",
-                        p.webSeen ? "YES" : "none");
+            std::printf("  web engine before the browser was shown: %s; GStreamer before the "
+                        "first play: %s",
+                        p.webSeen ? "YES" : "none", p.gstSeen ? "YES" : "none");
         std::printf("\n");
     }
     xcb_disconnect(c);
