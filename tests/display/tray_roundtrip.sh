@@ -43,46 +43,14 @@ fail() {
     echo "--- program output"; cat "$work/korvant.log" 2>/dev/null
     exit 1
 }
-wait_until() { # tries (10 ms each), command...
-    local tries=$1; shift
-    for ((n = 0; n < tries; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.01; done
-    return 1
-}
+source "$(dirname "$0")/../support/display_host.sh"
 shot() { import -window root "$shots/$1.png"; }
 
 # --- display, tray host, sound sink, stream --------------------------------------------
-# Xvfb picks a free display number itself (-displayfd), so parallel runs never collide.
 # No session bus: nothing may autolaunch one that outlives the test, and Qt keeps to the
 # XEmbed tray that trayer provides.
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
-# A display that has just been given up by another test can be handed out again while
-# that server is still going away; when the tray host then cannot reach the new server,
-# start both again (at most three times) rather than fail on the machine's timing.
-start_display_and_tray() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    pids+=("$xvfb_pid")
-    wait_until 500 grep -q . "$work/display" || return 1
-    d=$(head -1 "$work/display")
-    export DISPLAY=":$d"
-    wait_until 500 xdpyinfo || return 1
-    trayer --edge top --align right --widthtype pixel --width 160 --heighttype pixel --height 28 \
-        --SetDockType true --transparent false >"$work/trayer.log" 2>&1 &
-    trayer_pid=$!
-    pids+=("$trayer_pid")
-    wait_until 500 xdotool search --class trayer
-}
-xvfb_pid='' trayer_pid=''
-for attempt in 1 2 3; do
-    start_display_and_tray && break
-    echo "display or tray host did not come up (attempt $attempt):"
-    cat "$work/xvfb.log" "$work/trayer.log"
-    kill $trayer_pid $xvfb_pid 2>/dev/null
-    wait $trayer_pid $xvfb_pid 2>/dev/null
-    trayer_pid=''
-    ((attempt < 3)) || fail "trayer did not start"
-    : >"$work/display"
-done
+bring_up_display 160 || fail "display or tray host did not start"
 panel=$(xdotool search --class trayer | while read -r w; do
     xwininfo -id "$w" | grep -q 'xwininfo: Window id: .* "panel"' && echo "$w"; done | head -1)
 [[ -n $panel ]] || fail "no trayer panel"
