@@ -5,6 +5,7 @@
 #include "app/settings_file.h"
 #include "app/startup_options_panel.h"
 #include "common/click_label.h"
+#include "common/text_field.h"
 #include "favourites/favourites_editor.h"
 #include "favourites/favourites_file.h"
 #include "links/links.h"
@@ -279,10 +280,10 @@ void frmTANRO::Form_Load() {
         Frame5->Combo1->addItem(s.name);
 
     const Settings settings = readSettingsFile(folder + kSettingsFileName);
-    Frame4->txtAbfavurl->setText(settings.favouriteUrl);
+    common::showText(Frame4->txtAbfavurl, settings.favouriteUrl);
     Frame5->lblFavdisplay->setText(settings.favouriteName);
     Frame5->lblFavdisplay->setAccessibleName(settings.favouriteName);
-    Frame4->txtAbfavname->setText(settings.favouriteName);
+    common::showText(Frame4->txtAbfavname, settings.favouriteName);
 
     if (flagIsOn(settings.trayFlag)) {
         Frame4->chkAtray->setChecked(true);

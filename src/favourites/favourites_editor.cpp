@@ -1,6 +1,7 @@
 #include "favourites/favourites_editor.h"
 
 #include "common/click_label.h"
+#include "common/text_field.h"
 #include "platform/placement.h"
 
 #include <QLabel>
@@ -68,12 +69,12 @@ Slots FavouritesEditor::stations() const {
 
 void FavouritesEditor::setNames(const Slots& s) {
     for (int i = 0; i < kSlots; ++i)
-        txtStaname[i]->setText(s[i].name);
+        common::showText(txtStaname[i], s[i].name);
 }
 
 void FavouritesEditor::setUrls(const Slots& s) {
     for (int i = 0; i < kSlots; ++i)
-        txtStaurl[i]->setText(s[i].url);
+        common::showText(txtStaurl[i], s[i].url);
 }
 
 } // namespace favourites

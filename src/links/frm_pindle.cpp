@@ -1,6 +1,7 @@
 #include "links/frm_pindle.h"
 
 #include "common/click_label.h"
+#include "common/text_field.h"
 #include "links/community_pages.h"
 #include "links/mdl_extras.h"
 #include "platform/message_box.h"
@@ -153,12 +154,12 @@ QStringList frmPindle::record() const {
 
 void frmPindle::setRecord(const QStringList& fields) {
     const auto at = [&fields](int i) { return i < fields.size() ? fields.at(i) : QString(); };
-    txtMname->setText(at(0));
+    common::showText(txtMname, at(0));
     const auto names = nameFields();
     const auto urls = urlFields();
     for (int i = 0; i < 5; ++i) {
-        names[i]->setText(at(1 + i));
-        urls[i]->setText(at(6 + i));
+        common::showText(names[i], at(1 + i));
+        common::showText(urls[i], at(6 + i));
     }
 }
 

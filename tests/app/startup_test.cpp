@@ -116,6 +116,19 @@ TEST_F(StartUp, TheTenNamesAppearInSlotOrderInEditorTrayAndDropDownEmptyOnesIncl
     EXPECT_EQ(comboItems(), names);
 }
 
+TEST_F(StartUp, LoadedFieldsShowTheBeginningOfLongAddressesAndNames) {
+    const QString url = "http://127.0.0.1:1/" + QString(300, 'x') + "/stream.mp3";
+    const QString name = "Station " + QString(200, 'n');
+    writeFavourites({{name, url}});
+    writeSettings(settingsFields(url, "no", "no", name));
+    auto& w = load();
+    for (QLineEdit* field : {w.Frame3->txtStaname[0], w.Frame3->txtStaurl[0], w.Frame4->txtAbfavurl,
+                             w.Frame4->txtAbfavname}) {
+        EXPECT_EQ(field->cursorPosition(), 0) << field->text().left(20).toStdString();
+        EXPECT_FALSE(field->hasSelectedText());
+    }
+}
+
 TEST_F(StartUp, AMissingDataFolderGivesEmptyFieldsAndWritesNothing) {
     auto& w = load();
     EXPECT_EQ(editorNames(), QStringList(10, QString()));
