@@ -19,6 +19,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <cstring>
 
 namespace platform {
 
@@ -110,6 +111,85 @@ GstElement* makePulseSink() {
         return nullptr;
     }
     return sink;
+}
+
+// The libav plug-in maps about two hundred libraries (several MiB resident, and close to
+// a tenth of a second to load at the first stream), and two things load it on every
+// stream although nothing there needs it: its MP3 decoder wins over the lighter one only
+// because the two share a rank and decodebin breaks the tie by name, and its type finders
+// (game and video containers no station sends) run whenever no other type finder is sure
+// of a stream. Formats that only libav decodes (AAC here) still go to it.
+constexpr const char* preferredDecoders[] = {"mpg123audiodec"};
+
+bool fromLibav(GstPluginFeature* feature) {
+    const gchar* plugin = gst_plugin_feature_get_plugin_name(feature);
+    return plugin != nullptr && std::strcmp(plugin, "libav") == 0;
+}
+
+// Whether the rival accepts any input the factory accepts. Reads the registry only: no
+// plug-in is loaded.
+bool sharesInput(GstElementFactory* factory, GstElementFactory* rival) {
+    for (const GList* t = gst_element_factory_get_static_pad_templates(factory); t != nullptr;
+         t = t->next) {
+        auto* pad = static_cast<GstStaticPadTemplate*>(t->data);
+        if (pad->direction != GST_PAD_SINK)
+            continue;
+        GstCaps* caps = gst_static_pad_template_get_caps(pad);
+        const bool shared = gst_element_factory_can_sink_any_caps(rival, caps);
+        gst_caps_unref(caps);
+        if (shared)
+            return true;
+    }
+    return false;
+}
+
+// Ranks each preferred decoder just above every libav decoder that takes the same input,
+// in this process's registry only (nothing is written back). Must run before the first
+// pipeline, which keeps the decoder list it sorted.
+void preferDecodersOverLibav() {
+    GList* decoders = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_NONE);
+    for (const char* name : preferredDecoders) {
+        GstElementFactory* preferred = gst_element_factory_find(name);
+        if (preferred == nullptr)
+            continue;
+        auto* feature = reinterpret_cast<GstPluginFeature*>(preferred);
+        guint top = 0;
+        bool rivalled = false;
+        for (const GList* d = decoders; d != nullptr; d = d->next) {
+            auto* rival = static_cast<GstElementFactory*>(d->data);
+            auto* rivalFeature = reinterpret_cast<GstPluginFeature*>(rival);
+            if (rival == preferred || !fromLibav(rivalFeature) || !sharesInput(preferred, rival))
+                continue;
+            top = std::max(top, gst_plugin_feature_get_rank(rivalFeature));
+            rivalled = true;
+        }
+        if (rivalled && gst_plugin_feature_get_rank(feature) <= top)
+            gst_plugin_feature_set_rank(feature, top + 1);
+        gst_object_unref(preferred);
+    }
+    gst_plugin_feature_list_free(decoders);
+}
+
+// Takes libav's type finders out of this process's registry (nothing is written back).
+// Should the plug-in load later for a decoder, it registers them again.
+void dropLibavTypeFinders() {
+    GstRegistry* registry = gst_registry_get();
+    GList* features = gst_registry_get_feature_list_by_plugin(registry, "libav");
+    for (const GList* f = features; f != nullptr; f = f->next)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(f->data, GST_TYPE_TYPE_FIND_FACTORY))
+            gst_registry_remove_feature(registry, static_cast<GstPluginFeature*>(f->data));
+    gst_plugin_feature_list_free(features);
+}
+
+// Once per process, after GStreamer is initialised and before the first pipeline.
+void avoidLibavWhereNotNeeded() {
+    static const bool done = [] {
+        preferDecodersOverLibav();
+        dropLibavTypeFinders();
+        return true;
+    }();
+    (void)done;
 }
 
 GstObject* asObject(GstElement* element) {
@@ -535,6 +615,7 @@ bool GstMediaPlayer::ensurePipeline() {
         setState(psReady, QStringLiteral("Audio playback is not available: %1").arg(why));
         return false;
     }
+    avoidLibavWhereNotNeeded();
     GstElement* pipeline = gst_element_factory_make("playbin", "korvant-player");
     if (pipeline == nullptr) {
         setState(psReady, QStringLiteral("Audio playback is not available: GStreamer's "
@@ -573,6 +654,43 @@ bool GstMediaPlayer::ensurePipeline() {
     pipeline_ = pipeline;
     applyVolume();
     return true;
+}
+
+QStringList GstMediaPlayer::decoders() const {
+    QStringList names;
+    if (pipeline_ == nullptr)
+        return names;
+    GstIterator* it = gst_bin_iterate_recurse(reinterpret_cast<GstBin*>(pipeline_));
+    GValue item = G_VALUE_INIT;
+    bool done = false;
+    while (!done) {
+        switch (gst_iterator_next(it, &item)) {
+        case GST_ITERATOR_OK: {
+            auto* element = static_cast<GstElement*>(g_value_get_object(&item));
+            GstElementFactory* factory = gst_element_get_factory(element);
+            const gchar* klass =
+                factory != nullptr
+                    ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS)
+                    : nullptr;
+            // "Codec/Decoder/...", not the "Generic/Bin/Decoder" bins that hold them.
+            if (klass != nullptr && std::strstr(klass, "Codec/Decoder") != nullptr)
+                names << QString::fromUtf8(
+                    gst_plugin_feature_get_name(reinterpret_cast<GstPluginFeature*>(factory)));
+            g_value_reset(&item);
+            break;
+        }
+        case GST_ITERATOR_RESYNC:
+            names.clear();
+            gst_iterator_resync(it);
+            break;
+        default:
+            done = true;
+            break;
+        }
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return names;
 }
 
 int GstMediaPlayer::busCallback(GstBus*, GstMessage* message, void* self) {

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPointer>
 #include <QSslCertificate>
+#include <QStringList>
 #include <QUrl>
 #include <deque>
 
@@ -42,6 +43,10 @@ public:
     // PEM file instead of the system's authorities. Takes effect only before the first
     // address is played; the program never calls it.
     void trustOnlyCertificatesIn(const QString& pemFile);
+
+    // The element factories of the decoders in the pipeline now (empty before the first
+    // address, or while nothing is decoded): which code turns the stream into sound.
+    QStringList decoders() const;
 
     QString URL() const override { return url_; }
     void setURL(const QString& url) override;
