@@ -45,6 +45,8 @@ s=$logs/stream_start.txt
 start_ours=$(field "$s" "(ours: URL -> state 3)" 1)
 start_bare=$(field "$s" "(ours: URL -> state 3)" 2)
 launch_ours=$(field "$s" "(launch -> playing)" 1)
+audio_ours=$(field "$s" "(ours: URL ->)" 1)
+audio_bare=$(field "$s" "(ours: URL ->)" 2)
 cpu_ours=$(field "$s" "CPU s over" 4)
 cpu_bare=$(field "$s" "CPU s over" 5)
 pulse_ours=$(field "$s" "server CPU s meanwhile" 1)
@@ -76,6 +78,7 @@ row "idle RSS, MiB (bare Qt window)" "$idle_rss_ours" "$idle_rss_bare" "< 60 MiB
 row "idle PSS, MiB (bare Qt window)" "$idle_pss_ours" "$idle_pss_bare" "-" - -
 row "URL -> playing, ms (bare playbin)" "$start_ours" "$start_bare" "<= 400 ms, <= 1.10x" 400 1.10
 row "launch -> playing, ms (bare playbin)" "$launch_ours" "$start_bare" "-" - -
+row "URL -> first decoded audio, ms (bare)" "$audio_ours" "$audio_bare" "<= 1.10x" - 1.10
 secs=${BENCH_STREAM_SECONDS:-60}
 cpu_goal=$(awk -v s="$secs" 'BEGIN { printf "%.2f", s / 60 }')
 row "CPU s per $secs s streaming (bare playbin)" "$cpu_ours" "$cpu_bare" "<= $cpu_goal s, <= 1.20x" "$cpu_goal" 1.20

@@ -9,6 +9,9 @@
 // Start: median over N runs of the time from assigning the address to play state 3 (each
 // run a fresh process, so loading the module and GStreamer's own start-up are included), beside the
 // bare pipeline's time from launch to PLAYING; our launch-to-playing time is shown as well.
+// First audio: the same, until the first decoded audio; for this both sides write the
+// decoded audio to a file instead of the sound server, and its first bytes mark the first
+// decoded buffer.
 // Streaming: CPU seconds and peak RSS of each process over S seconds, read from /proc,
 // with the PulseAudio server's CPU over the same time.
 #include "platform/gst/lazy_media_player.h"
@@ -17,11 +20,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -48,6 +54,27 @@ int childStart(const QString& url) {
     player.setURL(url);
     QTimer::singleShot(20000, [] { QCoreApplication::exit(1); });
     return QCoreApplication::exec();
+}
+
+double steadyMs() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The output of both sides in the first-audio runs: decoded audio into `file`, unbuffered.
+QString fileSink(const QString& file) {
+    return "audioconvert ! audio/x-raw,format=S16LE ! filesink buffer-mode=2 location=" + file;
+}
+
+int childFirstAudio(const QString& url, const QString& file) {
+    LazyMediaPlayer player(
+        LazyMediaPlayer::fromModule(QStringLiteral(KORVANT_GST_MODULE_DIR), fileSink(file)));
+    std::printf("URL %.3f\n", steadyMs());
+    std::fflush(stdout);
+    player.setURL(url);
+    QTimer::singleShot(20000, [] { QCoreApplication::exit(1); });
+    return QCoreApplication::exec(); // until stopped
 }
 
 int childStream(const QString& url) {
@@ -109,6 +136,26 @@ double launchUntil(QProcess& p, const QString& program, const QStringList& args,
     return -1;
 }
 
+// Starts a process and waits until `file` holds data; returns the milliseconds from
+// launch, or -1, and the steady-clock time when the data was seen.
+double launchUntilAudio(QProcess& p, const QString& program, const QStringList& args,
+                        const QString& file, double* seenAtMs) {
+    QFile::remove(file);
+    QElapsedTimer timer;
+    timer.start();
+    p.start(program, args);
+    while (timer.elapsed() < 20000) {
+        if (QFileInfo(file).size() > 0) {
+            *seenAtMs = steadyMs();
+            return timer.nsecsElapsed() / 1e6;
+        }
+        if (p.state() == QProcess::NotRunning)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    return -1;
+}
+
 void stop(QProcess& p) {
     if (p.state() == QProcess::NotRunning)
         return;
@@ -165,6 +212,9 @@ int orchestrate(int runs, int seconds) {
     std::fflush(stdout);
 
     std::vector<double> oursUrl, oursLaunch, bare;
+    std::vector<double> oursUrlAudio, oursLaunchAudio, bareAudio;
+    QTemporaryDir audioDir;
+    const QString audioFile = audioDir.filePath("decoded.raw");
     for (int i = 0; i < runs; ++i) { // interleaved, so that drift hits both alike
         QProcess ours;
         ours.setProcessEnvironment(env);
@@ -182,6 +232,27 @@ int orchestrate(int runs, int seconds) {
         plain.setProcessEnvironment(env);
         bare.push_back(launchUntil(plain, "stdbuf", bareArgs(url), barePlaying));
         stop(plain);
+
+        QProcess oursAudio;
+        oursAudio.setProcessEnvironment(env);
+        double seenAt = -1;
+        oursLaunchAudio.push_back(launchUntilAudio(
+            oursAudio, self, {"--child-first-audio", url, audioFile}, audioFile, &seenAt));
+        QByteArray said = oursAudio.readAllStandardOutput();
+        while (!said.contains('\n') && oursAudio.waitForReadyRead(1000))
+            said += oursAudio.readAllStandardOutput();
+        const qsizetype at = said.indexOf("URL ");
+        const double urlSetAt =
+            at >= 0 ? said.mid(at + 4, said.indexOf('\n', at) - at - 4).toDouble() : -1;
+        oursUrlAudio.push_back(seenAt > 0 && urlSetAt > 0 ? seenAt - urlSetAt : -1);
+        stop(oursAudio);
+        QProcess plainAudio;
+        plainAudio.setProcessEnvironment(env);
+        bareAudio.push_back(
+            launchUntilAudio(plainAudio, "gst-launch-1.0",
+                             {"-q", "playbin", "uri=" + url, "audio-sink=" + fileSink(audioFile)},
+                             audioFile, &seenAt));
+        stop(plainAudio);
     }
 
     auto stream = [&](bool mine) {
@@ -208,6 +279,10 @@ int orchestrate(int runs, int seconds) {
                 a / b);
     std::printf("%-40s %12.1f %12.1f %7.2fx\n", "start, median ms (launch -> playing)", c, b,
                 c / b);
+    const double d = median(oursUrlAudio), e = median(bareAudio), f = median(oursLaunchAudio);
+    std::printf("%-40s %12.1f %12.1f %7.2fx\n", "first audio, median ms (ours: URL ->)", d, e,
+                d / e);
+    std::printf("%-40s %12.1f %12.1f %7.2fx\n", "first audio, median ms (launch ->)", f, e, f / e);
     std::printf("%-40s %12.2f %12.2f %7.2fx\n",
                 qPrintable(QStringLiteral("CPU s over %1 s streaming").arg(seconds)),
                 oursStats.cpuSeconds, bareStats.cpuSeconds,
@@ -224,6 +299,12 @@ int orchestrate(int runs, int seconds) {
     std::printf("\n                bare:");
     for (double v : bare)
         std::printf(" %.0f", v);
+    std::printf("\nfirst audio runs (ms) ours:");
+    for (double v : oursUrlAudio)
+        std::printf(" %.0f", v);
+    std::printf("\n                      bare:");
+    for (double v : bareAudio)
+        std::printf(" %.0f", v);
     std::printf("\n");
     stop(pulse);
     return 0;
@@ -236,6 +317,8 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     if (args.value(1) == "--child-start")
         return childStart(args.value(2));
+    if (args.value(1) == "--child-first-audio")
+        return childFirstAudio(args.value(2), args.value(3));
     if (args.value(1) == "--child-stream")
         return childStream(args.value(2));
     int runs = 10, seconds = 60;

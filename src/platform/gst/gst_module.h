@@ -5,8 +5,10 @@
 // by name after QLibrary loads it.
 //
 // The function makes a media player with no parent and returns it (never null); the
-// caller owns it. The caller drives it through the MediaPlayer interface's virtual
-// functions and follows it through its "changed()" signal connected by name, so that
+// caller owns it. audioSinkDescription is the player's audio output as a gst-launch
+// description, null or empty for the desktop's default output (what the program uses;
+// benchmarks and tests pass their own). The caller drives it through the MediaPlayer interface's
+// virtual functions and follows it through its "changed()" signal connected by name, so that
 // nothing depends on the two sides sharing one copy of MediaPlayer's meta-object.
 
 namespace platform {
@@ -16,6 +18,6 @@ class MediaPlayer;
 namespace platform::gst_module {
 
 inline constexpr const char* kCreatePlayerSymbol = "korvant_gst_create_player";
-using CreatePlayer = MediaPlayer* (*)();
+using CreatePlayer = MediaPlayer* (*)(const char* audioSinkDescription);
 
 } // namespace platform::gst_module

@@ -14,8 +14,9 @@ LazyMediaPlayer::LazyMediaPlayer(Maker make, QObject* parent)
 
 LazyMediaPlayer::~LazyMediaPlayer() = default;
 
-LazyMediaPlayer::Maker LazyMediaPlayer::fromModule(QString folder) {
-    return [folder = std::move(folder)](QString* error) -> std::unique_ptr<MediaPlayer> {
+LazyMediaPlayer::Maker LazyMediaPlayer::fromModule(QString folder, QString audioSink) {
+    return [folder = std::move(folder),
+            audioSink = std::move(audioSink)](QString* error) -> std::unique_ptr<MediaPlayer> {
         const QString dir = folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
         QLibrary library(QDir(dir).filePath(QStringLiteral(KORVANT_GST_MODULE_NAME)));
         if (!library.load()) {
@@ -28,7 +29,7 @@ LazyMediaPlayer::Maker LazyMediaPlayer::fromModule(QString folder) {
             *error = library.errorString();
             return nullptr;
         }
-        return std::unique_ptr<MediaPlayer>(create());
+        return std::unique_ptr<MediaPlayer>(create(audioSink.toUtf8().constData()));
     };
 }
 

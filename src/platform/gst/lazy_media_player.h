@@ -27,8 +27,9 @@ public:
     ~LazyMediaPlayer() override;
 
     // A maker that loads the korvant_gst module from `folder` (by default the folder of the
-    // program file) and makes its player. The module is never unloaded.
-    static Maker fromModule(QString folder = {});
+    // program file) and makes its player, with the audio output `audioSink` (a gst-launch
+    // description; empty for the desktop's default). The module is never unloaded.
+    static Maker fromModule(QString folder = {}, QString audioSink = {});
 
     // True once the real player exists.
     bool isLoaded() const { return real_ != nullptr; }
