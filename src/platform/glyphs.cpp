@@ -72,15 +72,16 @@ void paintGlyph(QPainter& p, Glyph glyph, qreal side, const QColor& ink) {
 // nothing is drawn before a button showing it is painted.
 class GlyphEngine final : public QIconEngine {
 public:
-    GlyphEngine(Glyph glyph, const QColor& ink) : glyph_(glyph), ink_(ink) {}
+    GlyphEngine(Glyph off, Glyph on, const QColor& ink) : off_(off), on_(on), ink_(ink) {}
 
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
         const int side = std::min(rect.width(), rect.height());
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->translate(rect.x() + (rect.width() - side) / 2.0,
                            rect.y() + (rect.height() - side) / 2.0);
-        paintGlyph(*painter, glyph_, side, inkFor(mode));
+        paintGlyph(*painter, state == QIcon::On ? on_ : off_, side, inkFor(mode));
         painter->restore();
     }
 
@@ -99,7 +100,7 @@ public:
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    QIconEngine* clone() const override { return new GlyphEngine(glyph_, ink_); }
+    QIconEngine* clone() const override { return new GlyphEngine(off_, on_, ink_); }
     QString key() const override { return QStringLiteral("korvant-glyph"); }
 
 private:
@@ -111,14 +112,19 @@ private:
         return faded;
     }
 
-    Glyph glyph_;
+    Glyph off_;
+    Glyph on_;
     QColor ink_;
 };
 
 } // namespace
 
 QIcon glyphIcon(Glyph glyph, const QColor& ink) {
-    return QIcon(new GlyphEngine(glyph, ink));
+    return QIcon(new GlyphEngine(glyph, glyph, ink));
+}
+
+QIcon glyphIcon(Glyph off, Glyph on, const QColor& ink) {
+    return QIcon(new GlyphEngine(off, on, ink));
 }
 
 } // namespace platform

@@ -14,4 +14,7 @@ enum class Glyph { Play, Pause, Stop, Volume, Muted, Help };
 // it is shown, with a faded form for the disabled state.
 QIcon glyphIcon(Glyph glyph, const QColor& ink);
 
+// For a checkable button: `off` while it is unchecked, `on` while it is checked.
+QIcon glyphIcon(Glyph off, Glyph on, const QColor& ink);
+
 } // namespace platform

@@ -41,6 +41,9 @@ PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
         b.button->setFixedWidth(36);
     }
     mute_->setCheckable(true);
+    // The mute button sits flat on the view's dark face, so it takes the display's ink; its
+    // check mark picks the glyph.
+    mute_->setIcon(glyphIcon(Glyph::Volume, Glyph::Muted, pal.color(QPalette::WindowText)));
     mute_->setToolTip(tr("Mute"));
     mute_->setAccessibleName(tr("Mute"));
     mute_->setAutoRaise(true);
@@ -76,14 +79,7 @@ PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
 }
 
 void PlayerView::refresh() {
-    const bool muted = player_.settings().mute();
-    mute_->setChecked(muted);
-    // The mute button sits flat on the view's dark face, so it takes the display's ink.
-    if (mutedShown_ != muted || mute_->icon().isNull()) {
-        mutedShown_ = muted;
-        mute_->setIcon(
-            glyphIcon(muted ? Glyph::Muted : Glyph::Volume, palette().color(QPalette::WindowText)));
-    }
+    mute_->setChecked(player_.settings().mute());
     if (!volume_->isSliderDown() && volume_->value() != player_.settings().volume()) {
         const QSignalBlocker block(volume_);
         volume_->setValue(player_.settings().volume());

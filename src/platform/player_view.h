@@ -28,7 +28,6 @@ private:
     QToolButton* mute_;
     QSlider* volume_;
     QLabel* display_;
-    bool mutedShown_ = false;
 };
 
 } // namespace platform

@@ -1,7 +1,9 @@
 // The player's own controls drive any MediaPlayer and show what it is doing.
 #include "fakes.h"
+#include "platform/glyphs.h"
 #include "platform/player_view.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -52,6 +54,39 @@ TEST(PlayerView, FollowsChangesMadeToThePlayerElsewhere) {
     EXPECT_TRUE(byName<QToolButton>(view, "Mute")->isChecked());
     EXPECT_EQ(byName<QSlider>(view, "Volume")->value(), 20);
     EXPECT_EQ(player.calls, QStringList()); // following is not driving
+}
+
+// Share of the image's pixels that are not fully transparent.
+double inkedShare(const QImage& image) {
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            inked += qAlpha(image.pixel(x, y)) > 0;
+    return double(inked) / (image.width() * image.height());
+}
+
+TEST(PlayerView, EveryButtonShowsAGlyphAndTheMuteGlyphFollowsItsCheckMark) {
+    fakes::FakeMediaPlayer player;
+    platform::PlayerView view(player);
+    for (const char* name : {"Play", "Pause", "Stop"}) {
+        const QImage image = byName<QPushButton>(view, name)->icon().pixmap(32).toImage();
+        EXPECT_GT(inkedShare(image), 0.1) << name;
+    }
+    const QIcon mute = byName<QToolButton>(view, "Mute")->icon();
+    const QImage off = mute.pixmap(QSize(32, 32), QIcon::Normal, QIcon::Off).toImage();
+    const QImage on = mute.pixmap(QSize(32, 32), QIcon::Normal, QIcon::On).toImage();
+    EXPECT_GT(inkedShare(off), 0.1);
+    EXPECT_GT(inkedShare(on), 0.1);
+    EXPECT_NE(off, on);
+}
+
+TEST(Glyphs, DrawAtTheAskedSizeAndFadeWhenDisabled) {
+    const QIcon icon = platform::glyphIcon(platform::Glyph::Stop, Qt::black);
+    const QImage normal = icon.pixmap(QSize(48, 48)).toImage();
+    EXPECT_EQ(normal.size(), QSize(48, 48));
+    const QImage disabled = icon.pixmap(QSize(48, 48), QIcon::Disabled).toImage();
+    EXPECT_EQ(qAlpha(normal.pixel(24, 24)), 255);
+    EXPECT_LT(qAlpha(disabled.pixel(24, 24)), 128);
 }
 
 } // namespace
