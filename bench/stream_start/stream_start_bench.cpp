@@ -293,19 +293,16 @@ int orchestrate(int runs, int seconds) {
                 oursStats.peakRssMiB, bareStats.peakRssMiB,
                 oursStats.peakRssMiB / bareStats.peakRssMiB);
     std::printf("goals: start ratio <= 1.10, CPU ratio <= 1.20\n");
-    std::printf("start runs (ms) ours:");
-    for (double v : oursUrl)
-        std::printf(" %.0f", v);
-    std::printf("\n                bare:");
-    for (double v : bare)
-        std::printf(" %.0f", v);
-    std::printf("\nfirst audio runs (ms) ours:");
-    for (double v : oursUrlAudio)
-        std::printf(" %.0f", v);
-    std::printf("\n                      bare:");
-    for (double v : bareAudio)
-        std::printf(" %.0f", v);
-    std::printf("\n");
+    const auto runsLine = [](const char* label, const std::vector<double>& values) {
+        std::printf("%-28s", label);
+        for (double v : values)
+            std::printf(" %.0f", v);
+        std::printf("\n");
+    };
+    runsLine("start runs (ms) ours:", oursUrl);
+    runsLine("                bare:", bare);
+    runsLine("first audio runs (ms) ours:", oursUrlAudio);
+    runsLine("                      bare:", bareAudio);
     stop(pulse);
     return 0;
 }
