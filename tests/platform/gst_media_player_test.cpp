@@ -7,15 +7,11 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include "wait.h"
+
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
+using testsupport::waitFor;
 
 TEST(GstMediaPlayer, StartsEmptyUnmutedAtHalfVolumeWithoutStartingGStreamer) {
     platform::GstMediaPlayer player;

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+#include "wait.h"
+
 using platform::NotifyIconData;
 using platform::QtNotifyArea;
 
@@ -57,12 +59,7 @@ NotifyIconData recordFor(const QWidget& window, std::uint32_t uID = 1) {
     return data;
 }
 
-bool waitFor(const std::function<bool()>& done, int ms = 5000) {
-    QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
+using testsupport::waitFor;
 
 void xdotool(const QStringList& args) {
     ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString();

@@ -25,19 +25,11 @@
 #include <functional>
 #include <vector>
 
+#include "../support/wait.h"
+
 namespace realstream {
 
-// Runs the event loop until the condition holds or the time is up; returns the condition.
-inline bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 inline void spin(int ms) {
     waitFor([] { return false; }, ms);
