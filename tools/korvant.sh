@@ -23,7 +23,23 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-
 # virtual display with a tray host, and the tools that drive and record them.
 test_packages=(libgtest-dev libgmock-dev gstreamer1.0-tools icecast2 xvfb xauth xdotool
                trayer imagemagick x11-utils pulseaudio pulseaudio-utils curl clang
-               libclang-rt-14-dev openssl dbus-daemon)
+               libclang-rt-14-dev openssl dbus-daemon clang-format)
+
+# Every C++ file of the tree must be as the committed .clang-format lays it out; names the
+# files that are not and fails.
+check_format() {
+    local unformatted=()
+    while IFS= read -r -d '' f; do
+        clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || unformatted+=("${f#"$here"/}")
+    done < <(find "$here/src" "$here/tests" "$here/bench" "$here/fuzz" \
+                 \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+    if [ ${#unformatted[@]} -gt 0 ]; then
+        echo "Not formatted with .clang-format (run clang-format -i on them):" >&2
+        printf '  %s\n' "${unformatted[@]}" >&2
+        return 1
+    fi
+    echo "Formatting: every C++ file matches .clang-format"
+}
 
 install_missing() {
     local missing=()
@@ -50,6 +66,7 @@ run)
     ;;
 test)
     install_missing "${packages[@]}" "${test_packages[@]}"
+    check_format
     # Test builds point every built-in host name at loopback: no test may look up or
     # contact any other host.
     cmake -S "$here" -B "$here/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

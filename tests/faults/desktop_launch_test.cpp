@@ -1,11 +1,13 @@
 // The desktop's real opener path, under a display whose Qt platform hands addresses to
 // xdg-open: hostile launch text reaches it as one argument and nothing in it runs.
+#include "environment.h"
 #include "hostile_launch.h"
+#include "wait.h"
 
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QThread>
 #include <QUrl>
+#include <optional>
 
 namespace {
 
@@ -31,21 +33,19 @@ protected:
                      QFile::encodeName(record) + ".part\" \"" + QFile::encodeName(record) + "\"\n");
         script.close();
         ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        oldPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
-        qunsetenv("BROWSER");
-        qunsetenv("DEFAULT_BROWSER");
+        pathEnv.emplace("PATH", bin.path() + ":" + qEnvironmentVariable("PATH"));
+        browser.emplace("BROWSER");
+        defaultBrowser.emplace("DEFAULT_BROWSER");
     }
     void TearDown() override {
-        qputenv("PATH", oldPath);
+        defaultBrowser.reset();
+        browser.reset();
+        pathEnv.reset();
         HostileLaunch::TearDown();
     }
     // The opener's arguments, once it has run.
     QStringList argumentsSeen() {
-        QElapsedTimer timer;
-        timer.start();
-        while (!QFile::exists(record) && timer.elapsed() < 10000)
-            QThread::msleep(20);
+        testsupport::waitFor([&] { return QFile::exists(record); }, 30000);
         QFile file(record);
         if (!file.open(QIODevice::ReadOnly))
             return {};
@@ -56,7 +56,7 @@ protected:
 
     QTemporaryDir bin;
     QString record;
-    QByteArray oldPath;
+    std::optional<testsupport::ScopedEnv> pathEnv, browser, defaultBrowser;
 };
 
 TEST_F(HostileLaunchToTheDesktop, TheOpenerGetsOneArgumentAndNothingRuns) {

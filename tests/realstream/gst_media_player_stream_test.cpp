@@ -1,5 +1,6 @@
 // The real GStreamer player against a live Icecast server on loopback; the decoded audio is
 // captured to a file and checked for the 440 Hz tone the sources send.
+#include "environment.h"
 #include "platform/gst/gst_media_player.h"
 #include "stream_support.h"
 
@@ -26,18 +27,36 @@ protected:
     bool waitPlaying(GstMediaPlayer& p) {
         return waitFor([&] { return p.playState() == platform::psPlaying; }, startTimeoutMs);
     }
-    // Waits for another half second of audio and returns how strong the tone is in it.
-    double nextBlockTone() {
-        const std::size_t start = capture.sampleCount();
-        if (!waitFor([&] { return capture.sampleCount() >= start + halfSecond; }, 5000))
-            return -1;
-        return toneShare(capture.samples(), start, halfSecond, 440);
+    double nextBlockTone() { return realstream::nextBlockTone(capture); }
+    double nextBlockLevel() { return realstream::nextBlockLevel(capture); }
+    void skipOnset() { realstream::skipOnset(capture); }
+    // After a change of mute, what was already queued for the output drains first: these
+    // wait for the first block that shows the change, and fail if none comes in time.
+    bool soonSilent() {
+        return waitFor(
+            [&] {
+                const double level = nextBlockLevel();
+                return level >= 0 && level < 0.001;
+            },
+            15000);
     }
-    double nextBlockLevel() {
-        const std::size_t start = capture.sampleCount();
-        if (!waitFor([&] { return capture.sampleCount() >= start + halfSecond; }, 5000))
-            return -1;
-        return rms(capture.samples(), start, halfSecond);
+    bool soonTone() {
+        return waitFor([&] { return nextBlockTone() > 0.9; }, 15000);
+    }
+    // Waits until no audio has arrived for a quarter of a second (a pause has taken hold).
+    bool audioStopped() {
+        std::size_t seen = capture.sampleCount();
+        QElapsedTimer still;
+        still.start();
+        return waitFor(
+            [&] {
+                if (capture.sampleCount() != seen) {
+                    seen = capture.sampleCount();
+                    still.restart();
+                }
+                return still.elapsed() >= 250;
+            },
+            10000);
     }
 
     StreamServer server;
@@ -52,20 +71,18 @@ TEST_F(LiveStream, Mp3MountPlaysTheToneMuteSilencesItAndPauseThenPlayBringsItBac
     ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
     EXPECT_GT(changed.count(), 0);
     EXPECT_TRUE(player.status().startsWith("Playing")) << player.status().toStdString();
-    spin(300);
+    skipOnset();
     EXPECT_GT(nextBlockTone(), 0.9);
 
     player.settings().setMute(true);
     EXPECT_TRUE(player.settings().mute());
-    spin(600); // what was already queued for the output drains first
-    EXPECT_LT(nextBlockLevel(), 0.001);
+    EXPECT_TRUE(soonSilent()) << "the stream was still heard while muted";
     player.settings().setMute(false);
-    spin(600);
-    EXPECT_GT(nextBlockTone(), 0.9);
+    EXPECT_TRUE(soonTone()) << "the tone never came back after unmuting";
 
     player.controls().pause();
     EXPECT_EQ(player.playState(), platform::psPaused);
-    spin(300);
+    ASSERT_TRUE(audioStopped()) << "audio kept coming while paused";
     const std::size_t whilePaused = capture.sampleCount();
     spin(1000);
     EXPECT_LT(capture.sampleCount(), whilePaused + Capture::rate / 10)
@@ -84,7 +101,7 @@ TEST_F(LiveStream, Mp3MountPlaysTheToneMuteSilencesItAndPauseThenPlayBringsItBac
 TEST_F(LiveStream, OggMountPlaysTheTone) {
     player.setURL(server.url("/live.ogg"));
     ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
-    spin(300);
+    skipOnset();
     EXPECT_GT(nextBlockTone(), 0.9);
     EXPECT_GT(nextBlockTone(), 0.9);
 }
@@ -98,7 +115,7 @@ TEST_F(LiveStream, StopSilencesTheStreamAndPlayStartsItAgain) {
     player.controls().play();
     EXPECT_NE(player.playState(), platform::psStopped);
     ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
-    spin(300);
+    skipOnset();
     EXPECT_GT(nextBlockTone(), 0.9);
 }
 
@@ -121,7 +138,7 @@ TEST_F(LiveStream, ShoutcastStyleServerPlaysWithItsNameAndWindows1252TitlesDecod
     relay.title = "Caf\xE9 del Mar";
     player.setURL(relay.url("/"));
     ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
-    spin(300);
+    skipOnset();
     EXPECT_GT(nextBlockTone(), 0.9);
     EXPECT_TRUE(waitFor(
         [&] { return player.status() == QString::fromUtf8("Playing: Relay Radio - Café del Mar"); },
@@ -140,7 +157,7 @@ TEST_F(LiveStream, RedirectedAddressPlaysTheMountItLeadsTo) {
     web.redirects["/listen"] = server.url("/live.mp3").toUtf8();
     player.setURL(web.url("/listen"));
     ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
-    spin(300);
+    skipOnset();
     EXPECT_GT(nextBlockTone(), 0.9);
     EXPECT_EQ(player.URL(), web.url("/listen"));
     EXPECT_TRUE(web.requests.contains("/listen"));
@@ -159,7 +176,7 @@ TEST_F(LiveStream, LostServerIsRetriedWithGrowingPausesAndPlaysAgainWhenItReturn
     ASSERT_TRUE(server.start()) << server.error().toStdString();
     ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 20000))
         << player.status().toStdString();
-    spin(300);
+    skipOnset();
     EXPECT_GT(nextBlockTone(), 0.9);
     EXPECT_EQ(player.URL(), server.url("/live.mp3"));
 }
@@ -179,7 +196,7 @@ TEST_F(LiveStream, MountWhoseSourceWentAwayIsRetriedUntilItComesBack) {
     ASSERT_TRUE(server.startSources());
     ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 20000))
         << player.status().toStdString();
-    spin(300);
+    skipOnset();
     EXPECT_GT(nextBlockTone(), 0.9);
     EXPECT_EQ(player.URL(), server.url("/live.mp3"));
     EXPECT_EQ(std::count(states.begin(), states.end(), int(platform::psReady)), 0)
@@ -225,7 +242,8 @@ TEST_F(LiveStream, HungServerIsNoticedWithinSecondsAndRetried) {
 TEST_F(LiveStream, PlaylistsInEveryFormLeadToTheMount) {
     TinyHttpServer web;
     const QByteArray mount = server.url("/live.mp3").toUtf8();
-    const QByteArray closed = "http://127.0.0.1:1/gone.mp3";
+    const RefusingPort refusing;
+    const QByteArray closed = refusing.url("/gone.mp3").toUtf8();
     web.pages["/radio.pls"] = {"audio/x-scpls",
                                "[playlist]\nNumberOfEntries=1\nFile1=" + mount + "\nLength1=-1\n"};
     web.pages["/radio.m3u"] = {"audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Test\n" + mount + "\n"};
@@ -245,7 +263,7 @@ TEST_F(LiveStream, PlaylistsInEveryFormLeadToTheMount) {
         player.setURL(web.url(path));
         EXPECT_EQ(player.URL(), web.url(path));
         ASSERT_TRUE(waitPlaying(player)) << player.status().toStdString();
-        spin(300);
+        skipOnset();
         EXPECT_GT(nextBlockTone(), 0.9);
         player.controls().stop();
     }
@@ -273,46 +291,53 @@ TEST(DefaultOutput, PlaysThroughPulseAudioWhereMuteSilencesTheStream) {
                  "--disallow-exit",
                  "--load=module-null-sink sink_name=nullsink rate=44100 channels=2",
                  "--load=module-native-protocol-unix socket=" + socket + " auth-anonymous=1"});
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(socket); }, 5000));
-    qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8()); // read by the player's sink
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(socket); }, 15000));
+    const testsupport::ScopedEnv pulseServer("PULSE_SERVER",
+                                             "unix:" + socket); // read by the player's sink
     QProcess record;
     const QString wav = dir.filePath("rec.wav");
     record.start("parecord", {"-d", "nullsink.monitor", "--file-format=wav", "--rate=44100",
                               "--channels=1", "--format=s16le", wav});
 
-    auto blockAfter = [&](int waitMs) {
-        spin(waitMs);
+    // The newest half second of the recording, or nothing while the file holds less. The
+    // recording reaches the file a second or two behind the stream, so each check below
+    // waits for what it expects to arrive instead of reading at a fixed time.
+    auto newestHalfSecond = [&] {
+        std::vector<int16_t> s;
         QFile f(wav);
-        f.open(QIODevice::ReadOnly);
-        const QByteArray data = f.readAll();
-        std::vector<int16_t> s(std::size_t(std::max<qsizetype>(0, data.size() - 44)) / 2);
-        std::memcpy(s.data(), data.constData() + 44, s.size() * 2);
+        if (!f.open(QIODevice::ReadOnly))
+            return s;
+        const qint64 samples = (f.size() - 44) / 2;
+        if (samples < qint64(halfSecond))
+            return s;
+        f.seek(44 + (samples - qint64(halfSecond)) * 2);
+        const QByteArray data = f.read(qint64(halfSecond) * 2);
+        s.resize(std::size_t(data.size()) / 2);
+        if (!s.empty())
+            std::memcpy(s.data(), data.constData(), s.size() * 2);
         return s;
+    };
+    auto steadyTone = [&] {
+        const std::vector<int16_t> s = newestHalfSecond();
+        return s.size() == halfSecond && toneShare(s, 0, halfSecond, 440) > 0.9;
+    };
+    auto silence = [&] {
+        const std::vector<int16_t> s = newestHalfSecond();
+        return s.size() == halfSecond && rms(s, 0, halfSecond) < 0.001;
     };
     {
         GstMediaPlayer player; // the desktop's default output
         player.setURL(server.url("/live.mp3"));
         ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 15000))
             << player.status().toStdString();
-        // The recording reaches the file a second or two behind the stream, and the onset
-        // of the sound spoils any block it falls in: the first steady tone is waited for.
-        std::vector<int16_t> s;
-        EXPECT_TRUE(waitFor(
-            [&] {
-                s = blockAfter(100);
-                return s.size() > halfSecond &&
-                       toneShare(s, s.size() - halfSecond, halfSecond, 440) > 0.9;
-            },
-            8000))
-            << "no steady tone reached the output";
+        // The onset of the sound spoils any block it falls in: the first steady tone is
+        // waited for.
+        ASSERT_TRUE(waitFor(steadyTone, 15000)) << "no steady tone reached the output";
         player.settings().setMute(true);
-        s = blockAfter(1500);
-        EXPECT_LT(rms(s, s.size() - halfSecond, halfSecond), 0.001);
+        EXPECT_TRUE(waitFor(silence, 15000)) << "the output never fell silent under mute";
         player.settings().setMute(false);
-        s = blockAfter(1500);
-        EXPECT_GT(toneShare(s, s.size() - halfSecond, halfSecond, 440), 0.9);
+        EXPECT_TRUE(waitFor(steadyTone, 15000)) << "the tone never came back after unmuting";
     }
-    qunsetenv("PULSE_SERVER");
     record.terminate();
     record.waitForFinished(3000);
     pulse.terminate();
@@ -351,10 +376,8 @@ TEST(SecureStream, FailsForGoodWhenTheCertificateIsNotTrustedAndPlaysWhenItIs) {
     player.setURL(server.tlsUrl("/live.mp3"));
     ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psPlaying; }, 15000))
         << player.status().toStdString();
-    spin(300);
-    const std::size_t start = capture.sampleCount();
-    ASSERT_TRUE(waitFor([&] { return capture.sampleCount() >= start + halfSecond; }, 5000));
-    EXPECT_GT(toneShare(capture.samples(), start, halfSecond, 440), 0.9);
+    skipOnset(capture);
+    EXPECT_GT(nextBlockTone(capture), 0.9);
 
     // The server comes back with a certificate the player does not trust: the reconnect
     // series ends there and says why, rather than trying again and again.
@@ -398,12 +421,8 @@ protected:
 };
 
 TEST_F(FailingAddress, ClosedPortSaysTheConnectionWasRefused) {
-    QTcpServer reserve; // a port known to be free, then closed
-    reserve.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = reserve.serverPort();
-    reserve.close();
-    expectFailure(QStringLiteral("http://127.0.0.1:%1/live.mp3").arg(port),
-                  "Could not connect: Connection refused");
+    const RefusingPort refusing;
+    expectFailure(refusing.url("/live.mp3"), "Could not connect: Connection refused");
 }
 
 TEST_F(FailingAddress, MissingMountSaysNotFound) {
@@ -441,7 +460,8 @@ TEST_F(FailingAddress, EmptyBlankAndGarbageTextAreRefusedAtOnce) {
 
 TEST_F(FailingAddress, AllEntriesOfAPlaylistFailingReportsTheLastReason) {
     TinyHttpServer web;
-    web.pages["/dead.m3u"] = {"audio/x-mpegurl", "http://127.0.0.1:1/a.mp3\n" +
+    const RefusingPort refusing;
+    web.pages["/dead.m3u"] = {"audio/x-mpegurl", refusing.url("/a.mp3").toUtf8() + "\n" +
                                                      web.url("/missing.mp3").toUtf8() + "\n"};
     expectFailure(web.url("/dead.m3u"), "Not found (404)");
     EXPECT_TRUE(web.requests.contains("/missing.mp3"));

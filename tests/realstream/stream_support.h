@@ -18,11 +18,15 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 #include "../support/wait.h"
@@ -34,6 +38,37 @@ using testsupport::waitFor;
 inline void spin(int ms) {
     waitFor([] { return false; }, ms);
 }
+
+// A loopback port that refuses every connection for as long as this object lives: the
+// socket is bound (so no other process can take the port) but never listens.
+class RefusingPort {
+public:
+    RefusingPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~RefusingPort() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+
+    quint16 port() const { return port_; }
+    QString url(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
+    }
+
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+};
 
 // Icecast on a free loopback port with the live /live.mp3 and /live.ogg mounts (or none),
 // started and stopped by PID through stream_server.sh.
@@ -321,6 +356,31 @@ inline double rms(const std::vector<int16_t>& s, std::size_t from, std::size_t c
     for (std::size_t i = from; i < from + count; ++i)
         sum += double(s[i]) * s[i];
     return std::sqrt(sum / count) / 32768.0;
+}
+
+// The tone's share in the next half second of captured audio, or -1 if none came.
+inline double nextBlockTone(const Capture& capture, double freq = 440) {
+    const std::size_t start = capture.sampleCount();
+    const std::size_t block = Capture::rate / 2;
+    if (!waitFor([&] { return capture.sampleCount() >= start + block; }, 5000))
+        return -1;
+    return toneShare(capture.samples(), start, block, freq);
+}
+
+// The level of the next half second of captured audio, or -1 if none came.
+inline double nextBlockLevel(const Capture& capture) {
+    const std::size_t start = capture.sampleCount();
+    const std::size_t block = Capture::rate / 2;
+    if (!waitFor([&] { return capture.sampleCount() >= start + block; }, 5000))
+        return -1;
+    return rms(capture.samples(), start, block);
+}
+
+// Lets 0.3 s of captured audio pass, so that the onset of the sound (weaker while the
+// decoder starts) falls in no block that is checked.
+inline void skipOnset(const Capture& capture) {
+    const std::size_t start = capture.sampleCount();
+    waitFor([&] { return capture.sampleCount() >= start + Capture::rate * 3 / 10; }, 5000);
 }
 
 } // namespace realstream
