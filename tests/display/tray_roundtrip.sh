@@ -44,7 +44,17 @@ fail() {
     exit 1
 }
 source "$(dirname "$0")/../support/display_host.sh"
-shot() { import -window root "$shots/$1.png"; }
+# A screenshot once the screen has stopped changing (two captures in a row alike, for
+# at most about ten tries), so that a window just mapped has been painted.
+shot() {
+    local last='' now n
+    for ((n = 0; n < 10; n++)); do
+        now=$(import -window root rgb:- 2>/dev/null | md5sum)
+        [[ $now == "$last" ]] && break
+        last=$now
+    done
+    import -window root "$shots/$1.png"
+}
 
 # --- display, tray host, sound sink, stream --------------------------------------------
 # No session bus: nothing may autolaunch one that outlives the test, and Qt keeps to the
@@ -94,22 +104,26 @@ find_window() {
     window=$(xdotool search --onlyvisible --pid "$app" --name '^Korvant$' 2>/dev/null | head -1)
     [[ -n $window ]]
 }
-wait_until 2000 find_window || fail "the main window never appeared"
+wait_until 3000 find_window || fail "the main window never appeared"
 mapped() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
 icon_line() { xwininfo -tree -id "$panel" | grep -E '^ +0x[0-9a-f]+ "' | tail -1; }
 icon_present() { [[ -n $(icon_line) ]]; }
-sleep 0.5
+# Menus are windows of their own: keys meant for a menu are sent only once it is mapped
+# (before that the X server hands them to the main window).
+visible_windows() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }
+more_windows_than() { (($(visible_windows) > $1)); }
+wait_until 1000 mapped "$window" || fail "the main window was never mapped"
 shot 1-started
 
 # --- send to tray: Tools > Send To Sys Tray --------------------------------------------
 eval "$(xdotool getwindowgeometry --shell "$window")"
+before=$(visible_windows)
 xdotool mousemove $((X + 20)) $((Y + 10)) click 1
-sleep 0.4
+wait_until 1000 more_windows_than "$before" || fail "a click on Tools opened no menu"
 xdotool key Down Down Down Down Return
-wait_until 300 bash -c "! xwininfo -id $window | grep -q IsViewable" ||
+wait_until 1000 bash -c "! xwininfo -id $window | grep -q IsViewable" ||
     fail "the main window is still mapped after Send To Sys Tray"
-wait_until 300 icon_present || fail "no icon embedded in the tray"
-sleep 0.3
+wait_until 1000 icon_present || fail "no icon embedded in the tray"
 shot 2-in-tray
 geometry=$(icon_line | grep -oE '[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+ +\+-?[0-9]+\+-?[0-9]+$')
 size=${geometry%%+*}
@@ -119,30 +133,28 @@ cx=$((ix + ${size%x*} / 2)) cy=$((iy + ${size#*x} / 2))
 echo "icon at $abs size $size; clicking $cx,$cy"
 
 # --- right-click: the tray menu ----------------------------------------------------------
-popups_before=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)
+before=$(visible_windows)
 xdotool mousemove "$cx" "$cy" click 3
-popup_shown() { (($(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l) > popups_before)); }
-wait_until 300 popup_shown || fail "right-click on the icon mapped no menu"
-sleep 0.3
+wait_until 1000 more_windows_than "$before" || fail "right-click on the icon mapped no menu"
 shot 3-tray-menu
 
 # --- Stations > first station --------------------------------------------------------------
 (($(mp3_listeners) == 0)) || fail "a listener before any station was chosen"
+before=$(visible_windows)
 xdotool key Down Down Down Down Right
-sleep 0.4
+wait_until 1000 more_windows_than "$before" || fail "the Stations sub-menu did not open"
 shot 4-stations
 xdotool key Return
 got_listener() { [[ $(mp3_listeners) == 1 ]]; }
-wait_until 1000 got_listener || fail "Icecast counts $(mp3_listeners) listeners, not 1"
+wait_until 3000 got_listener || fail "Icecast counts $(mp3_listeners) listeners, not 1"
 shot 5-playing
 echo "Icecast counts one listener on /live.mp3"
 
 # --- double-click: back from the tray ------------------------------------------------------
 xdotool mousemove "$cx" "$cy" click --repeat 2 --delay 80 1
-wait_until 300 mapped "$window" || fail "double-click did not map the main window again"
-wait_until 300 bash -c "! xwininfo -tree -id $panel | grep -qE '^ +0x[0-9a-f]+ \"'" ||
+wait_until 1000 mapped "$window" || fail "double-click did not map the main window again"
+wait_until 1000 bash -c "! xwininfo -tree -id $panel | grep -qE '^ +0x[0-9a-f]+ \"'" ||
     fail "the icon is still in the tray after the restore"
-sleep 0.3
 shot 6-restored
 [[ $(mp3_listeners) == 1 ]] || fail "the stream stopped on restore"
 passed=1
