@@ -41,13 +41,13 @@ install_datahome=${XDG_DATA_HOME:-$HOME/.local/share}
 # program so that uninstalling needs no build folder.
 install_manifest=$install_appdir/install-manifest.txt
 
-# Refreshes the desktop's caches of launchers and icons, where the user has them.
+# Refreshes the desktop's caches of launchers and icons where the user has them. Only a
+# cache that already exists: a new one would be left behind by the uninstall.
 refresh_desktop_caches() {
     local apps=$install_datahome/applications icons=$install_datahome/icons/hicolor
-    if command -v update-desktop-database >/dev/null && [ -d "$apps" ]; then
+    if command -v update-desktop-database >/dev/null && [ -f "$apps/mimeinfo.cache" ]; then
         update-desktop-database -q "$apps" || true
     fi
-    # Only a cache that already exists: a new one would outlive the uninstall.
     if command -v gtk-update-icon-cache >/dev/null && [ -f "$icons/icon-theme.cache" ]; then
         gtk-update-icon-cache -q -f -t "$icons" || true
     fi
@@ -143,9 +143,10 @@ install)
         cmake --install "$build" --prefix "$install_prefix"
     # A reinstall lists what this install wrote plus anything an earlier one wrote that
     # this one no longer does, so that uninstall still finds it.
+    # (CMake ends its list without a newline: grep gives each line its own.)
     {
-        cat "$manifest"
-        [ -f "$install_manifest" ] && cat "$install_manifest"
+        grep -h . "$manifest"
+        [ -f "$install_manifest" ] && grep -h . "$install_manifest"
         echo "$install_manifest"
     } | sort -u >"$manifest.all"
     mv "$manifest.all" "$install_manifest"
