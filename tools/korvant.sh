@@ -8,6 +8,14 @@
 #   tools/korvant.sh bench  build for measuring and print the benchmark table
 #   tools/korvant.sh soak [MINUTES]   play a live loopback stream for MINUTES (30) through
 #                           title changes and server restarts; report playing and memory
+#   tools/korvant.sh install    build (no tests) and install for the current user: the
+#                           program, its modules and Dornel in ~/.local/opt/korvant-lite,
+#                           the launcher, icons and metainfo in ${XDG_DATA_HOME:-~/.local/share};
+#                           a reinstall keeps every file already in Dornel
+#   tools/korvant.sh uninstall [--purge]   remove what install put there; Dornel (the
+#                           user's settings, favourites and links) stays unless --purge
+# install and uninstall take KORVANT_BUILD_DIR (an existing build folder to install from,
+# built only as far as the program needs) and KORVANT_INSTALL_PREFIX (instead of ~/.local).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -23,7 +31,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-
 # virtual display with a tray host, and the tools that drive and record them.
 test_packages=(libgtest-dev libgmock-dev gstreamer1.0-tools icecast2 xvfb xauth xdotool
                trayer imagemagick x11-utils pulseaudio pulseaudio-utils curl clang
-               libclang-rt-14-dev openssl dbus-daemon clang-format)
+               libclang-rt-14-dev openssl dbus-daemon clang-format desktop-file-utils
+               appstream)
 
 # Every C++ file of the tree must be as the committed .clang-format lays it out; names the
 # files that are not and fails.
@@ -39,6 +48,26 @@ check_format() {
         return 1
     fi
     echo "Formatting: every C++ file matches .clang-format"
+}
+
+# Where install puts things and uninstall looks for them.
+install_prefix=${KORVANT_INSTALL_PREFIX:-$HOME/.local}
+install_appdir=$install_prefix/opt/korvant-lite
+install_datahome=${XDG_DATA_HOME:-$HOME/.local/share}
+# The list of files one install wrote (Dornel's files are never on it), kept beside the
+# program so that uninstalling needs no build folder.
+install_manifest=$install_appdir/install-manifest.txt
+
+# Refreshes the desktop's caches of launchers and icons where the user has them. Only a
+# cache that already exists: a new one would be left behind by the uninstall.
+refresh_desktop_caches() {
+    local apps=$install_datahome/applications icons=$install_datahome/icons/hicolor
+    if command -v update-desktop-database >/dev/null && [ -f "$apps/mimeinfo.cache" ]; then
+        update-desktop-database -q "$apps" || true
+    fi
+    if command -v gtk-update-icon-cache >/dev/null && [ -f "$icons/icon-theme.cache" ]; then
+        gtk-update-icon-cache -q -f -t "$icons" || true
+    fi
 }
 
 install_missing() {
@@ -117,8 +146,73 @@ soak)
     cmake --build "$here/build-bench" --target soak_player
     exec "$here/bench/soak/soak.sh" "${2:-30}" "$here/build-bench"
     ;;
+install)
+    install_missing "${packages[@]}"
+    build=${KORVANT_BUILD_DIR:-$here/build}
+    if [ -z "${KORVANT_BUILD_DIR:-}" ]; then
+        cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DKORVANT_BUILD_TESTS=OFF
+    fi
+    # The program's target builds both modules too.
+    cmake --build "$build" --target korvant
+    manifest=$build/install_manifest.txt
+    rm -f "$manifest"
+    KORVANT_INSTALL_DATA_HOME=$install_datahome \
+        cmake --install "$build" --prefix "$install_prefix"
+    # A reinstall lists what this install wrote plus anything an earlier one wrote that
+    # this one no longer does, so that uninstall still finds it.
+    # (CMake ends its list without a newline: grep gives each line its own.)
+    {
+        grep -h . "$manifest"
+        [ -f "$install_manifest" ] && grep -h . "$install_manifest"
+        echo "$install_manifest"
+    } | sort -u >"$manifest.all"
+    mv "$manifest.all" "$install_manifest"
+    refresh_desktop_caches
+    echo "Installed: $install_appdir/korvant"
+    echo "Launcher:  $(grep -m1 '\.desktop$' "$install_manifest")"
+    ;;
+uninstall)
+    purge=0
+    case "${2:-}" in
+    "") ;;
+    --purge) purge=1 ;;
+    *)
+        echo "usage: $0 uninstall [--purge]" >&2
+        exit 2
+        ;;
+    esac
+    if [ ! -f "$install_manifest" ]; then
+        echo "Nothing installed at $install_appdir (no $install_manifest)." >&2
+    else
+        # Only files inside the two folders install writes to are removed, whatever
+        # the list says.
+        while IFS= read -r file; do
+            case $file in
+            "$install_appdir"/Dornel/*) ;;
+            "$install_appdir"/* | "$install_datahome"/*) rm -f -- "$file" ;;
+            esac
+        done <"$install_manifest"
+        rm -f -- "$install_manifest"
+    fi
+    # Folders install made and left empty go; shared ones with other programs' files stay.
+    for dir in "$install_datahome"/icons/hicolor/*/apps "$install_datahome"/icons/hicolor/* \
+        "$install_datahome"/icons/hicolor "$install_datahome"/icons \
+        "$install_datahome"/applications "$install_datahome"/metainfo; do
+        [ -d "$dir" ] && rmdir --ignore-fail-on-non-empty -- "$dir"
+    done
+    if ((purge)); then
+        rm -rf -- "$install_appdir/Dornel"
+        echo "Removed the data folder $install_appdir/Dornel."
+    elif [ -d "$install_appdir/Dornel" ]; then
+        echo "Kept the data folder $install_appdir/Dornel (remove it with: $0 uninstall --purge)."
+    fi
+    [ -d "$install_appdir" ] && rmdir --ignore-fail-on-non-empty -- "$install_appdir"
+    [ -d "$install_prefix/opt" ] && rmdir --ignore-fail-on-non-empty -- "$install_prefix/opt"
+    refresh_desktop_caches
+    ;;
 *)
-    echo "usage: $0 run|test|bench|soak [MINUTES]" >&2
+    echo "usage: $0 run|test|bench|soak [MINUTES]|install|uninstall [--purge]" >&2
     exit 2
     ;;
 esac

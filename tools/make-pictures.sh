@@ -1,6 +1,8 @@
 #!/bin/sh
-# Regenerates the program's two pictures with ImageMagick 6. The results are committed;
-# run this only to change them, from the repository root:  sh tools/make-pictures.sh
+# Regenerates the program's two pictures with ImageMagick 6, and the desktop's icons from
+# the scalable drawing data/desktop/icons/korvant.svg (the same radio as the program
+# icon) with rsvg-convert (Debian package librsvg2-bin). The results are committed; run
+# this only to change them, from the repository root:  sh tools/make-pictures.sh
 set -eu
 out_icon=src/app/resources/korvant.png
 out_banner=data/Dornel/stationbanner.jpg
@@ -26,3 +28,9 @@ convert -size 53x601 gradient:'#0b1d3a-#0f6e74' -rotate -90 \
   -fill '#f8f3e6' -annotate +17+36 'Korvant Lite' \
   -font DejaVu-Sans -pointsize 13 -fill '#bfe3e0' -gravity east -annotate +16+0 'internet radio' \
   -strip -sampling-factor 4:2:0 -quality 85 "$out_banner"
+
+# The desktop's icons: the launcher's and the menu's, at the theme's usual sizes.
+for size in 16 22 24 32 48 64 128 256; do
+  rsvg-convert -w "$size" -h "$size" data/desktop/icons/korvant.svg \
+    -o "data/desktop/icons/korvant-$size.png"
+done

@@ -22,6 +22,7 @@
 #include "tray/send_to_tray.h"
 #include "tray/tray_menu.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -47,6 +48,9 @@ constexpr int kBelowClientArea = 5040;
 
 constexpr std::uint32_t kTrayCallbackMessage = platform::WM_MOUSEMOVE;
 const QString kTrayTip = QStringLiteral("Radio");
+// The focus policy a control below the client area has while the user has enlarged the
+// window far enough to see it.
+constexpr const char* kFocusPolicyInView = "korvantFocusPolicyInView";
 
 // A checkable menu entry whose handler decides from its mark as it was before the
 // click: the toolkit flips the mark itself before reporting the click, so flip it back.
@@ -125,12 +129,35 @@ frmTANRO::frmTANRO(PlatformParts parts, QWidget* parent)
     about_ = std::make_unique<about::About>(parts_.shell, parts_.communityHost, &parts_.messages);
 
     connectHandlers();
+    client->installEventFilter(this);
+    keepKeyboardToWhatIsInView();
     resize(platform::twipsToPixels(kClosedWidth),
            platform::twipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
     setWidthTwips(kClosedWidth);
 }
 
 frmTANRO::~frmTANRO() = default;
+
+void frmTANRO::keepKeyboardToWhatIsInView() {
+    // The controls below the client area are shown, only out of sight: the toolkit would
+    // still let Tab and their mnemonics reach them. They take the keyboard only while
+    // the window is large enough to show them whole. Focus can still be put on them by
+    // the program itself (the drop-down parks it there).
+    const QRect view = centralWidget()->rect();
+    for (QWidget* w : belowClientArea_) {
+        const bool inView = view.contains(w->geometry());
+        w->setFocusPolicy(inView ? w->property(kFocusPolicyInView).value<Qt::FocusPolicy>()
+                                 : Qt::NoFocus);
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            b->setShortcut(inView ? QKeySequence::mnemonic(b->text()) : QKeySequence());
+    }
+}
+
+bool frmTANRO::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        keepKeyboardToWhatIsInView();
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void frmTANRO::buildControlsBelowClientArea(QWidget* client) {
     const auto button = [client](const QString& caption, const char* name) {
@@ -151,7 +178,9 @@ void frmTANRO::buildControlsBelowClientArea(QWidget* client) {
     platform::place(cmdExit, 1440, y, 1000, 375);
     cmdFavseditor = button(tr("Edit"), "cmdFavseditor");
     platform::place(cmdFavseditor, 2560, y, 1000, 375);
-    cmdAddtray = button(tr("&Tray"), "cmdAddtray");
+    // Alt+T belongs to the Tools menu; the button's own letter is R, so that each
+    // mnemonic in view is the only one on its key.
+    cmdAddtray = button(tr("T&ray"), "cmdAddtray");
     platform::place(cmdAddtray, 3680, y, 1000, 375);
     Label33 = label(tr("Close"), "Label33");
     platform::place(Label33, 4800, y + 60);
@@ -161,14 +190,20 @@ void frmTANRO::buildControlsBelowClientArea(QWidget* client) {
     platform::place(Label40, 6720, y + 60);
     Label9 = label(tr("Load Homepage/playlist"), "Label9");
     platform::place(Label9, 120, y + 480);
+    // The two fields on the label's row; the focus parks in them after a drop-down pick,
+    // so a screen reader names them after the label beside them.
     Text2 = new QLineEdit(client);
     Text2->setObjectName("Text2");
-    Text2->setAccessibleName(QStringLiteral("Text2"));
+    Text2->setAccessibleName(Label9->text());
     platform::place(Text2, 4000, y + 480, 1200, 315);
     Text3 = new QLineEdit(client);
     Text3->setObjectName("Text3");
-    Text3->setAccessibleName(QStringLiteral("Text3"));
+    Text3->setAccessibleName(Label9->text());
     platform::place(Text3, 5400, y + 480, 1200, 315);
+    belowClientArea_ = {Command4, cmdExit, cmdFavseditor, cmdAddtray, Label33,
+                        Label39,  Label40, Label9,        Text2,      Text3};
+    for (QWidget* w : belowClientArea_)
+        w->setProperty(kFocusPolicyInView, QVariant::fromValue(w->focusPolicy()));
 
     // Hidden for good: the player's own interface is the one in view.
     Label35 = new QLabel(tr("Vol:"), client);

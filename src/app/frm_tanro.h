@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -154,10 +155,12 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
     void buildControlsBelowClientArea(QWidget* client);
+    void keepKeyboardToWhatIsInView();
     void connectHandlers();
     void setWidthTwips(int twips);
     void closeSidePanel();
@@ -167,6 +170,7 @@ private:
     tray::mdlTray mdlTray_;
     std::unique_ptr<links::Links> links_;
     std::unique_ptr<about::About> about_;
+    std::vector<QWidget*> belowClientArea_;
 };
 
 } // namespace app

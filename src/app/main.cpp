@@ -1,6 +1,7 @@
 // Korvant Lite: builds the real platform pieces and hands them to the main window.
 
 #include "app/frm_tanro.h"
+#include "common/application_id.h"
 #include "common/data_folder.h"
 #include "platform/gst/lazy_media_player.h"
 #include "platform/qt_message_box.h"
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
     // it just before the web engine arrives.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvant Lite"));
+    // The launcher's name: the window's application id under Wayland. On X11 the window's
+    // class is the application name above, which the launcher's StartupWMClass matches.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(common::kApplicationId));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/korvant.png")));
 

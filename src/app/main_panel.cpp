@@ -34,6 +34,8 @@ MainPanel::MainPanel(platform::MediaPlayer& player, platform::MessageBox& messag
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setAccessibleName(tr("Now Streaming"));
+    // The text field inside the drop-down is what holds the focus and its text.
+    Combo1->lineEdit()->setAccessibleName(Combo1->accessibleName());
     Label34->setBuddy(Combo1);
 
     Picture3->setObjectName("Picture3");
@@ -51,8 +53,10 @@ MainPanel::MainPanel(platform::MediaPlayer& player, platform::MessageBox& messag
     lblFavdisplay->setText(tr("Favorite"));
     lblAtraydisplay->setText(QStringLiteral("OFF"));
     lblAstreamdisplay->setText(QStringLiteral("OFF"));
-    lblAtraydisplay->setAccessibleName(Label20->text());
-    lblAstreamdisplay->setAccessibleName(Label22->text());
+    // The displays are read out as what they show ("ON" or "OFF"); the caption beside
+    // each is its label, so it is not repeated as the display's name.
+    Label20->setBuddy(lblAtraydisplay);
+    Label22->setBuddy(lblAstreamdisplay);
 
     Label48->setObjectName("Label48");
     Label47->setObjectName("Label47");

@@ -22,7 +22,9 @@ PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
     pal.setColor(QPalette::WindowText, QColor(140, 230, 140));
     setPalette(pal);
 
-    display_->setAccessibleName(tr("Player status"));
+    // Read out as the status it shows, which names itself ("Playing: ...", "Ready");
+    // what the line is goes in the description.
+    display_->setAccessibleDescription(tr("Player status"));
     display_->setTextFormat(Qt::PlainText);
     display_->setMinimumWidth(1);
     display_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

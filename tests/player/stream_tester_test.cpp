@@ -5,7 +5,12 @@
 #include "common/click_label.h"
 #include "player/stream_tester.h"
 
+#include "platform/qt_message_box.h"
+
+#include <QAccessible>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -77,6 +82,50 @@ TEST_F(StreamTester, TestingChangesNeitherTheDropDownNorTheStatusLine) {
     EXPECT_EQ(combo().currentText(), text);
     EXPECT_EQ(status(), line);
     EXPECT_EQ(comboItems().first(), "Jazz");
+}
+
+// The real message box, as a screen reader's bridge finds it. (The toolkit posts the
+// Alert event from the box's show; offscreen there is no bridge to receive it.)
+TEST(StreamTesterMessage, AnEmptyAddressIsAnnouncedAsAModalAlert) {
+    QWidget panel;
+    fakes::FakeMediaPlayer player;
+    platform::QtMessageBox messages;
+    player::StreamTester tester(&panel, player, messages);
+    panel.show();
+    tester.lblTeststr_Click();
+
+    QAccessible::Role role = QAccessible::NoRole;
+    QString name, text;
+    bool modal = false;
+    // The box blocks until answered: read it and press OK once it is up.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* up = QApplication::activeModalWidget();
+        if (up == nullptr || !up->isVisible())
+            return;
+        answer.stop();
+        auto* box = qobject_cast<QMessageBox*>(up);
+        if (box == nullptr) { // not a message box: close it so the test goes on to fail
+            up->close();
+            return;
+        }
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(box);
+        if (read != nullptr) {
+            role = read->role();
+            name = read->text(QAccessible::Name);
+            text = read->text(QAccessible::Value) + read->text(QAccessible::Description);
+        }
+        modal = box->isModal();
+        box->button(QMessageBox::Ok)->click();
+    });
+    answer.start(10);
+    tester.cmdStreamtest_Click();
+
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(role, QAccessible::AlertMessage);
+    EXPECT_EQ(name, "Korvant Lite");
+    EXPECT_TRUE(text.contains("You must enter a URL to test.")) << text.toStdString();
+    EXPECT_TRUE(player.calls.isEmpty());
 }
 
 } // namespace
