@@ -8,7 +8,9 @@
 namespace {
 
 // One engine profile for every view: kept in memory only, so that a page leaves nothing
-// on disk, and without the engine's own extras that would reach out on their own.
+// on disk, and without the engine's own extras that would reach out on their own. A page
+// from a local file may read neither other local files nor web addresses (the engine's
+// default lets it read every file the program can).
 QWebEngineProfile* profile() {
     static QWebEngineProfile* const shared = [] {
         auto* p = QWebEngineProfile::defaultProfile();
@@ -19,6 +21,8 @@ QWebEngineProfile* profile() {
         settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
         settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
         settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
         return p;
     }();
     return shared;
