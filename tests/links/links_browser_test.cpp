@@ -4,6 +4,7 @@
 #include "platform/web/lazy_web_browser.h"
 #include "wait.h"
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -23,16 +24,16 @@ const QByteArray kPage = "<html><head><title>Korvant Test Page</title></head>"
 // Answers every request on 127.0.0.1 with the same small page.
 class PageServer {
 public:
-    PageServer() {
+    explicit PageServer(QByteArray page = kPage) {
         EXPECT_TRUE(server_.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+        QObject::connect(&server_, &QTcpServer::newConnection, [this, page] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, page] {
                     if (!socket->readAll().contains("\r\n\r\n"))
                         return;
                     socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
                                   "Connection: close\r\nContent-Length: " +
-                                  QByteArray::number(kPage.size()) + "\r\n\r\n" + kPage);
+                                  QByteArray::number(page.size()) + "\r\n\r\n" + page);
                     socket->disconnectFromHost();
                 });
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -216,6 +217,47 @@ TEST_F(LinksBrowser, ALocalPageCannotReadLocalFiles) {
     EXPECT_EQ(browser()->pageTitle().toStdString(), "refused");
 }
 
+// Records the addresses the desktop would have been asked to open.
+class DesktopOpener : public QObject {
+    Q_OBJECT
+public:
+    explicit DesktopOpener(const QString& scheme) : scheme_(scheme) {
+        QDesktopServices::setUrlHandler(scheme_, this, "open");
+    }
+    ~DesktopOpener() override { QDesktopServices::unsetUrlHandler(scheme_); }
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+
+private:
+    QString scheme_;
+};
+
+// A page must not hand addresses of other schemes to the desktop, which would start
+// whatever program is registered for them.
+TEST_F(LinksBrowser, APageCannotMakeTheDesktopOpenAnAddressOfAnotherScheme) {
+    DesktopOpener opener("korvant-test");
+    PageServer server("<html><head><title>Handing Over</title></head>"
+                      "<body style='margin:0'><a href='korvant-test:from-the-page' "
+                      "onclick=\"document.title = 'Clicked'\" "
+                      "style='display:block;width:100%;height:100vh'>Open</a></body></html>");
+    startLinks(QString("http://127.0.0.1:%1/index.html").arg(server.port()), "");
+    QSignalSpy loaded(browser(), &platform::LazyWebBrowser::pageLoaded);
+    links->mnuLpstuff_Click();
+    ASSERT_TRUE(loaded.wait(60000)) << browser()->notice().toStdString();
+    // The user's click on the page's link, which the engine takes as consent.
+    QWidget* input = browser()->engineView()->focusProxy();
+    ASSERT_NE(input, nullptr);
+    ASSERT_TRUE(testsupport::waitFor([&] { return input->isVisible(); }, 10000));
+    QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+    // The click lands (the page's own handler runs) before anything is handed over, which
+    // then happens within milliseconds.
+    ASSERT_TRUE(testsupport::waitFor(
+        [&] { return browser()->pageTitle() == "Clicked" || !opener.opened.isEmpty(); }, 30000));
+    EXPECT_FALSE(testsupport::waitFor([&] { return !opener.opened.isEmpty(); }, 3000))
+        << opener.opened.first().toString().toStdString();
+}
+
 // The tests run as root: without the test switch, the program's own browser must stay off
 // and say why, rather than run the engine without its sandbox.
 TEST_F(LinksBrowser, AsRootTheEngineIsNeverLoadedAndTheWindowSaysWhy) {
@@ -241,3 +283,5 @@ TEST_F(LinksBrowser, AsRootTheEngineIsNeverLoadedAndTheWindowSaysWhy) {
 }
 
 } // namespace
+
+#include "links_browser_test.moc"
