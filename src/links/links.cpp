@@ -30,7 +30,10 @@ bool opensAsWebPage(const QString& address) {
 // Long enough to recognise the address, short enough for a message box.
 QString shortened(const QString& text) {
     constexpr int kShown = 120;
-    return text.size() <= kShown ? text : text.left(kShown) + QChar(0x2026);
+    if (text.size() <= kShown)
+        return text;
+    const int cut = text.at(kShown - 1).isHighSurrogate() ? kShown - 1 : kShown;
+    return text.left(cut) + QChar(0x2026);
 }
 
 } // namespace
@@ -93,10 +96,10 @@ void Links::openLink(int index) {
     const QString address = form.urlFields()[index]->text();
     if (!opensAsWebPage(address)) {
         messages_.show(ownerWindow(),
-                       QObject::tr("The link \"%1\" was not opened: its address "
-                                   "\"%2\" is not a web address.\nOnly addresses "
-                                   "starting with http:// or https:// are opened.")
-                           .arg(shortened(name), shortened(address)),
+                       QObject::tr("Link %1 (\"%2\") was not opened: its address \"%3\" "
+                                   "is not a web address.\nOnly addresses starting with "
+                                   "http:// or https:// are opened.")
+                           .arg(QString::number(index + 1), shortened(name), shortened(address)),
                        QObject::tr("Links"), platform::MessageBox::Icon::Warning);
         return;
     }

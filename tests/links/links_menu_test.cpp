@@ -141,7 +141,8 @@ TEST_F(LinksMenuEntries, OnlyWebAddressesAreOpenedAndAnyOtherIsRefusedWithAMessa
         EXPECT_TRUE(browsers.log.isEmpty()) << address.toStdString();
         EXPECT_FALSE(links->form()->isVisible()) << address.toStdString();
         ASSERT_EQ(messages.shown.size(), 1u) << address.toStdString();
-        EXPECT_TRUE(messages.shown[0].prompt.contains("\"Umon\"")) << address.toStdString();
+        EXPECT_TRUE(messages.shown[0].prompt.startsWith("Link 3 (\"Umon\")"))
+            << messages.shown[0].prompt.toStdString();
         EXPECT_TRUE(messages.shown[0].prompt.contains(address)) << address.toStdString();
         EXPECT_EQ(messages.shown[0].icon, platform::MessageBox::Icon::Warning);
     }
