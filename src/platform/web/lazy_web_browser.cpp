@@ -64,6 +64,10 @@ void prepareSharedOpenGl() {
     });
 }
 
+bool runningAsRoot() {
+    return ::geteuid() == 0;
+}
+
 } // namespace
 
 QByteArray webEngineFlags(const QByteArray& existing, bool sandboxOff) {
@@ -100,10 +104,6 @@ QByteArray webEngineFlags(const QByteArray& existing, bool sandboxOff) {
             kept << flag;
     }
     return kept.join(' ');
-}
-
-bool runningAsRoot() {
-    return ::geteuid() == 0;
 }
 
 // Loads the module once per process and hands out its view maker. The library is never

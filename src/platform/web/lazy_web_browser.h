@@ -89,7 +89,4 @@ private:
 // the sandbox to be off. Other flags already present are kept and not repeated.
 QByteArray webEngineFlags(const QByteArray& existing, bool sandboxOff);
 
-// Whether this process runs as root, where the engine would need its sandbox off.
-bool runningAsRoot();
-
 } // namespace platform
