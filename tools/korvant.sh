@@ -88,6 +88,35 @@ install_missing() {
 case "$mode" in
 run)
     install_missing "${packages[@]}"
+    # Installing may need root; the player does not, and its web browser stays off as
+    # root (the web engine's sandbox cannot start there). Called through sudo, the build
+    # and the program run as the user who asked, in a build folder (with the program's
+    # data folder inside it) that belongs to that user.
+    if [ "$(id -u)" -eq 0 ]; then
+        user=${SUDO_USER:-}
+        if [ -n "$user" ] && [ "$user" != root ] && id -u "$user" >/dev/null 2>&1; then
+            uid=$(id -u "$user")
+            if ! runuser -u "$user" -- test -r "$here/CMakeLists.txt" -a -x "$here"; then
+                echo "$user cannot read $here: put the sources where $user can read them," \
+                    "or run this as $user." >&2
+                exit 1
+            fi
+            mkdir -p "$here/build"
+            chown -R "$uid:$(id -g "$user")" "$here/build"
+            session=()
+            if [ -d "/run/user/$uid" ]; then
+                session+=("XDG_RUNTIME_DIR=/run/user/$uid")
+                [ -S "/run/user/$uid/bus" ] &&
+                    session+=("DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/$uid/bus")
+            fi
+            echo "Building and starting Korvant Lite as $user."
+            exec runuser -u "$user" -- env -u SUDO_USER -u SUDO_UID -u SUDO_GID \
+                -u SUDO_COMMAND "${session[@]}" bash "$here/tools/korvant.sh" run
+        fi
+        echo "Note: running as root, so the links window's web browser is off (the web" \
+            "engine cannot run its sandbox as root). Run this as an ordinary user to see" \
+            "pages there." >&2
+    fi
     cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKORVANT_BUILD_TESTS=OFF
     cmake --build "$here/build" --target korvant

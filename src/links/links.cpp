@@ -9,8 +9,34 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QUrl>
 
 namespace links {
+
+namespace {
+
+// A link opens a web page or nothing: an address with another scheme would run code in
+// the page the browser shows (javascript:), show local files (file:) or content made up
+// by whoever wrote the links file (data:). An empty address opens a blank page.
+bool opensAsWebPage(const QString& address) {
+    if (address.trimmed().isEmpty())
+        return true;
+    const QUrl url = QUrl::fromUserInput(address);
+    const QString scheme = url.scheme();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+// Long enough to recognise the address, short enough for a message box.
+QString shortened(const QString& text) {
+    constexpr int kShown = 120;
+    if (text.size() <= kShown)
+        return text;
+    const int cut = text.at(kShown - 1).isHighSurrogate() ? kShown - 1 : kShown;
+    return text.left(cut) + QChar(0x2026);
+}
+
+} // namespace
 
 Links::Links(LinksMenu menu, QString dataFolder, platform::WebBrowserFactory& browsers,
              platform::Shell& shell, platform::MessageBox& messages)
@@ -64,9 +90,20 @@ void Links::mnuElinks_Click() {
 // a name edited and not yet saved disables the entry until it is saved or dropped.
 void Links::openLink(int index) {
     frmPindle& form = loaded();
-    if (form.nameFields()[index]->text() != menu_.entries[index]->text())
+    const QString name = form.nameFields()[index]->text();
+    if (name != menu_.entries[index]->text())
         return;
-    form.WebBrowser2->Navigate2(form.urlFields()[index]->text());
+    const QString address = form.urlFields()[index]->text();
+    if (!opensAsWebPage(address)) {
+        messages_.show(ownerWindow(),
+                       QObject::tr("Link %1 (\"%2\") was not opened: its address \"%3\" "
+                                   "is not a web address.\nOnly addresses starting with "
+                                   "http:// or https:// are opened.")
+                           .arg(QString::number(index + 1), shortened(name), shortened(address)),
+                       QObject::tr("Links"), platform::MessageBox::Icon::Warning);
+        return;
+    }
+    form.WebBrowser2->Navigate2(address);
     form.show();
     form.showBrowserView();
     form.raise();
@@ -95,10 +132,14 @@ void Links::Picture3_Click() {
     const QString helpFile = dataFolder_ + QStringLiteral("help.txt");
     if (shell_.execute(QStringLiteral("notepad.exe ") + helpFile, platform::SW_SHOWNORMAL))
         return;
-    QWidget* owner = menu_.mnuPstuff != nullptr ? menu_.mnuPstuff->parentWidget() : nullptr;
-    messages_.show(owner != nullptr ? owner->window() : nullptr,
+    messages_.show(ownerWindow(),
                    QObject::tr("The help file %1 could not be opened.").arg(helpFile),
                    QObject::tr("Help"), platform::MessageBox::Icon::Warning);
+}
+
+QWidget* Links::ownerWindow() const {
+    QWidget* owner = menu_.mnuPstuff != nullptr ? menu_.mnuPstuff->parentWidget() : nullptr;
+    return owner != nullptr ? owner->window() : nullptr;
 }
 
 void Links::unload() {

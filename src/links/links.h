@@ -27,7 +27,8 @@ struct LinksMenu {
 
 // The links subsystem as the main window sees it. The links window exists at most once:
 // any handler that needs it while it is not loaded loads it first, which reads the links
-// file, renames the six menu captions and requests the first community page.
+// file, renames the six menu captions and requests the first community page. A link
+// opens only a web address (http or https); any other is refused with a message.
 class Links {
 public:
     Links(LinksMenu menu, QString dataFolder, platform::WebBrowserFactory& browsers,
@@ -55,6 +56,8 @@ public:
 private:
     frmPindle& loaded();
     void openLink(int index);
+    // The main window, which owns the links menu; messages are shown over it.
+    QWidget* ownerWindow() const;
 
     LinksMenu menu_;
     QString dataFolder_;

@@ -120,6 +120,59 @@ TEST_F(LinksMenuEntries, AnEmptyNameMatchesItsEmptyCaption) {
     EXPECT_EQ(browsers.log, QStringList{"Navigate2 http://127.0.0.1:1/vimble"});
 }
 
+TEST_F(LinksMenuEntries, OnlyWebAddressesAreOpenedAndAnyOtherIsRefusedWithAMessageNamingTheLink) {
+    const QStringList refused = {"javascript:alert(document.domain)",
+                                 " JavaScript:alert(1)",
+                                 "file:///etc/passwd",
+                                 "/etc/passwd",
+                                 "data:text/html,<b>made up</b>",
+                                 "about:blank",
+                                 "ftp://127.0.0.1/file",
+                                 "korvant-custom:anything",
+                                 "http:///no-host"};
+    for (const QString& address : refused) {
+        QStringList record = kSavedRecord;
+        record[8] = address;
+        writeLinksFile(recordLine(record));
+        makeLinks().loadHidden();
+        browsers.log.clear();
+        messages.shown.clear();
+        links->mnuLumon_Click();
+        EXPECT_TRUE(browsers.log.isEmpty()) << address.toStdString();
+        EXPECT_FALSE(links->form()->isVisible()) << address.toStdString();
+        ASSERT_EQ(messages.shown.size(), 1u) << address.toStdString();
+        EXPECT_TRUE(messages.shown[0].prompt.startsWith("Link 3 (\"Umon\")"))
+            << messages.shown[0].prompt.toStdString();
+        EXPECT_TRUE(messages.shown[0].prompt.contains(address)) << address.toStdString();
+        EXPECT_EQ(messages.shown[0].icon, platform::MessageBox::Icon::Warning);
+    }
+
+    const QStringList opened = {"https://127.0.0.1:1/secure", "HTTP://127.0.0.1:1/upper",
+                                "127.0.0.1:1/typed"};
+    for (const QString& address : opened) {
+        QStringList record = kSavedRecord;
+        record[8] = address;
+        writeLinksFile(recordLine(record));
+        makeLinks().loadHidden();
+        browsers.log.clear();
+        messages.shown.clear();
+        links->mnuLumon_Click();
+        EXPECT_EQ(browsers.log, QStringList{"Navigate2 " + address});
+        EXPECT_TRUE(messages.shown.empty()) << address.toStdString();
+    }
+}
+
+TEST_F(LinksMenuEntries, ARefusedLinksLongAddressIsShortenedInItsMessage) {
+    QStringList record = kSavedRecord;
+    record[8] = "javascript:" + QString(100000, 'x');
+    writeLinksFile(recordLine(record));
+    makeLinks().loadHidden();
+    links->mnuLumon_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].prompt.contains("javascript:xxx"));
+    EXPECT_LT(messages.shown[0].prompt.size(), 500);
+}
+
 TEST_F(LinksMenuEntries, TheMenuItselfDoesNothing) {
     makeLinks().mnuPstuff_Click();
     EXPECT_EQ(links->form(), nullptr);

@@ -15,9 +15,20 @@ bool webEngineInProcess() {
     return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngine");
 }
 
-TEST(WebEngineFlags, TheSandboxIsTurnedOffOnlyForRoot) {
+TEST(WebEngineFlags, TheSandboxIsTurnedOffOnlyWhenTestsAskForIt) {
     EXPECT_TRUE(platform::webEngineFlags("", true).contains("--no-sandbox"));
     EXPECT_FALSE(platform::webEngineFlags("", false).contains("--no-sandbox"));
+}
+
+TEST(WebEngineFlags, FlagsFromTheEnvironmentThatTurnTheSandboxOffAreDropped) {
+    const QByteArray flags = platform::webEngineFlags(
+        "--no-sandbox --enable-logging  --disable-setuid-sandbox --disable-namespace-sandbox "
+        "--disable-seccomp-filter-sandbox --disable-gpu-sandbox --single-process "
+        "--no-sandbox=1",
+        false);
+    EXPECT_FALSE(flags.contains("sandbox")) << flags.toStdString();
+    EXPECT_FALSE(flags.contains("--single-process")) << flags.toStdString();
+    EXPECT_TRUE(flags.startsWith("--enable-logging ")) << flags.toStdString();
 }
 
 TEST(WebEngineFlags, TheEnginesOwnBackgroundConnectionsAreTurnedOff) {
@@ -42,9 +53,24 @@ TEST(LazyWebBrowserAddress, TypedAddressesBecomeWebAddressesAndAnEmptyOneABlankP
     EXPECT_EQ(platform::LazyWebBrowser::toUrl("127.0.0.1/x").scheme(), "http");
 }
 
+TEST(LazyWebBrowserAddress, OnlyWebAddressesAreOpened) {
+    for (const char* address :
+         {"javascript:alert(document.domain)", "JAVASCRIPT:alert(1)", "file:///etc/passwd",
+          "/etc/passwd", "data:text/html,<b>x</b>", "about:blank", "ftp://127.0.0.1/",
+          "korvant-custom:anything", "http:///no-host", "view-source:http://127.0.0.1/",
+          "blob:http://127.0.0.1/1"}) {
+        EXPECT_TRUE(platform::LazyWebBrowser::toUrl(address).isEmpty()) << address;
+    }
+    EXPECT_EQ(platform::LazyWebBrowser::toUrl("https://127.0.0.1:1/x"),
+              QUrl("https://127.0.0.1:1/x"));
+    EXPECT_EQ(platform::LazyWebBrowser::toUrl("HTTP://127.0.0.1:1/x"),
+              QUrl("http://127.0.0.1:1/x"));
+}
+
 TEST(LazyWebBrowser, StaysWithoutAnEngineWhileHiddenAndShowsANoticeWhenTheModuleIsMissing) {
     QTemporaryDir empty;
     platform::LazyWebBrowserFactory factory(empty.path());
+    factory.allowRootWithoutSandboxForTests(); // the module's absence, not root, is shown
     QWidget window;
     auto* browser = qobject_cast<platform::LazyWebBrowser*>(factory.create(&window));
     ASSERT_NE(browser, nullptr);
@@ -70,6 +96,7 @@ TEST(LazyWebBrowser, StaysWithoutAnEngineWhileHiddenAndShowsANoticeWhenTheModule
 TEST(LazyWebBrowser, EveryBrowserOfAFactoryTriesTheModuleOnlyOnce) {
     QTemporaryDir empty;
     platform::LazyWebBrowserFactory factory(empty.path());
+    factory.allowRootWithoutSandboxForTests(); // the module's absence, not root, is shown
     QWidget window;
     auto* first = qobject_cast<platform::LazyWebBrowser*>(factory.create(&window));
     auto* second = qobject_cast<platform::LazyWebBrowser*>(factory.create(&window));

@@ -64,27 +64,46 @@ void prepareSharedOpenGl() {
     });
 }
 
+bool runningAsRoot() {
+    return ::geteuid() == 0;
+}
+
 } // namespace
 
-QByteArray webEngineFlags(const QByteArray& existing, bool runningAsRoot) {
+QByteArray webEngineFlags(const QByteArray& existing, bool sandboxOff) {
     QList<QByteArray> wanted = {
         "--disable-background-networking", // no update, metrics or variations fetches
         "--disable-component-update",
         "--disable-domain-reliability",
         "--no-pings",
     };
-    if (runningAsRoot)
+    if (sandboxOff)
         wanted << "--no-sandbox";
-    QByteArray flags = existing.trimmed();
-    const QList<QByteArray> present = flags.split(' ');
-    for (const QByteArray& flag : wanted) {
-        if (present.contains(flag))
+    // Each of these leaves pages' code running with less than the whole sandbox around it
+    // (a single process puts the renderer inside the program itself).
+    static const QList<QByteArray> unsandboxing = {
+        "--no-sandbox",
+        "--disable-setuid-sandbox",
+        "--disable-namespace-sandbox",
+        "--disable-seccomp-filter-sandbox",
+        "--disable-gpu-sandbox",
+        "--single-process",
+    };
+    QList<QByteArray> kept;
+    for (const QByteArray& flag : existing.simplified().split(' ')) {
+        if (flag.isEmpty() || kept.contains(flag))
             continue;
-        if (!flags.isEmpty())
-            flags += ' ';
-        flags += flag;
+        const qsizetype equals = flag.indexOf('=');
+        const QByteArray name = equals < 0 ? flag : flag.left(equals);
+        if (!sandboxOff && unsandboxing.contains(name))
+            continue;
+        kept << flag;
     }
-    return flags;
+    for (const QByteArray& flag : wanted) {
+        if (!kept.contains(flag))
+            kept << flag;
+    }
+    return kept.join(' ');
 }
 
 // Loads the module once per process and hands out its view maker. The library is never
@@ -92,6 +111,8 @@ QByteArray webEngineFlags(const QByteArray& existing, bool runningAsRoot) {
 class WebEngineLoader {
 public:
     explicit WebEngineLoader(QString folder) : folder_(std::move(folder)) {}
+
+    void allowRootWithoutSandbox() { rootWithoutSandbox_ = true; }
 
     web_module::CreateView createView() {
         if (!tried_) {
@@ -101,29 +122,54 @@ public:
         return createView_;
     }
     bool loaded() const { return createView_ != nullptr; }
-    QString error() const { return error_; }
+    // Why there are no pages, once createView() has failed.
+    QString notice() const { return notice_; }
 
 private:
     void load() {
-        const QString folder = folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_;
+        const bool asRoot = runningAsRoot();
+        if (asRoot && !rootWithoutSandbox_) {
+            // The engine's sandbox cannot start as root, and without it a hostile page that
+            // gets past the engine's own checks has the whole system. Nothing of the engine
+            // is loaded, so this costs nothing.
+            notice_ = QCoreApplication::translate(
+                "LazyWebBrowser",
+                "The web browser is off because Korvant Lite is running as root (the system "
+                "administrator). There the web engine could only run without its sandbox, "
+                "which would let a hostile page reach the whole system.\n"
+                "Start Korvant Lite as an ordinary user to see pages here.");
+            return;
+        }
+        const bool sandboxOff = asRoot && rootWithoutSandbox_;
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-                webEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0));
+                webEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), sandboxOff));
+        if (!sandboxOff)
+            qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+        const QString folder = folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_;
         prepareSharedOpenGl();
         QLibrary library(QDir(folder).filePath(QStringLiteral(KORVANT_WEB_MODULE_NAME)));
         if (!library.load()) {
-            error_ = library.errorString();
+            fail(library.errorString());
             return;
         }
         createView_ = reinterpret_cast<web_module::CreateView>(
             library.resolve(web_module::kCreateViewSymbol));
         if (createView_ == nullptr)
-            error_ = library.errorString();
+            fail(library.errorString());
+    }
+
+    void fail(const QString& reason) {
+        notice_ = QCoreApplication::translate(
+                      "LazyWebBrowser",
+                      "The web browser could not be started, so pages cannot be shown here.\n(%1)")
+                      .arg(reason);
     }
 
     QString folder_;
     bool tried_ = false;
     web_module::CreateView createView_ = nullptr;
-    QString error_;
+    bool rootWithoutSandbox_ = false;
+    QString notice_;
 };
 
 LazyWebBrowser::LazyWebBrowser(std::shared_ptr<WebEngineLoader> loader, QWidget* parent)
@@ -157,15 +203,25 @@ QString LazyWebBrowser::notice() const {
 QUrl LazyWebBrowser::toUrl(const QString& address) {
     if (address.trimmed().isEmpty())
         return QUrl(QStringLiteral("about:blank"));
-    return QUrl::fromUserInput(address);
+    // Only web pages: any other scheme would run code in the page shown (javascript:),
+    // show local files (file:) or content made up by whoever wrote the address (data:).
+    const QUrl url = QUrl::fromUserInput(address);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return {};
+    return url;
 }
 
 void LazyWebBrowser::navigate(const QString& address) {
+    const QUrl url = toUrl(address);
+    if (url.isEmpty())
+        return;
     if (view_ != nullptr) {
-        view_->setProperty("url", toUrl(address));
+        view_->setProperty("url", url);
         return;
     }
-    pending_ = address;
+    pending_ = url;
     hasPending_ = true;
 }
 
@@ -180,10 +236,8 @@ void LazyWebBrowser::showEvent(QShowEvent* event) {
 void LazyWebBrowser::startEngine() {
     const web_module::CreateView createView = loader_->createView();
     if (createView == nullptr) {
-        notice_ = new QLabel(
-            tr("The web browser could not be started, so pages cannot be shown here.\n(%1)")
-                .arg(loader_->error()),
-            this);
+        notice_ = new QLabel(loader_->notice(), this);
+        notice_->setTextFormat(Qt::PlainText);
         notice_->setWordWrap(true);
         notice_->setAlignment(Qt::AlignCenter);
         notice_->setAccessibleName(tr("Web browser notice"));
@@ -195,7 +249,7 @@ void LazyWebBrowser::startEngine() {
     connect(view_, SIGNAL(loadFinished(bool)), this, SIGNAL(pageLoaded(bool)));
     if (hasPending_) {
         hasPending_ = false;
-        view_->setProperty("url", toUrl(pending_));
+        view_->setProperty("url", pending_);
     }
 }
 
@@ -210,6 +264,10 @@ WebBrowser* LazyWebBrowserFactory::create(QWidget* parent) {
 
 bool LazyWebBrowserFactory::engineLoaded() const {
     return loader_->loaded();
+}
+
+void LazyWebBrowserFactory::allowRootWithoutSandboxForTests() {
+    loader_->allowRootWithoutSandbox();
 }
 
 } // namespace platform
