@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -404,7 +405,9 @@ const NotAFile kNotFiles[] = {
      [](const QString& path) {
          QFile file(path);
          return file.open(QIODevice::WriteOnly) && file.write("\"kept\"\r\n") == 8 &&
-                file.setPermissions(QFileDevice::WriteOwner);
+                // Writable by all, so that only the program's own care stops a save.
+                file.setPermissions(QFileDevice::WriteOwner | QFileDevice::WriteGroup |
+                                    QFileDevice::WriteOther);
      },
      false},
 };
@@ -415,8 +418,9 @@ protected:
         ASSERT_TRUE(folder.isValid());
         path = folder.filePath("Dornelfavs.dat");
         if (!GetParam().worksAsRoot && ::geteuid() == 0)
-            GTEST_SKIP() << "running as root, whom permission bits do not stop; the other "
-                            "kinds of unreadable file cover the same path";
+            GTEST_SKIP() << "running as root, whom permission bits do not stop; the start-up "
+                            "test runs this case as an ordinary user, and the other kinds of "
+                            "unreadable file cover the same path here";
         ASSERT_TRUE(GetParam().make(path));
     }
     QString what() const { return standing(path); }
@@ -507,9 +511,18 @@ struct ProbeRun {
     QString output;
 };
 
+// The user "nobody", whom permission bits do stop.
+constexpr uid_t kNobody = 65534;
+
 // Runs the start-up probe on `folder`; a start-up that hangs is killed at the deadline.
-ProbeRun startUp(const QString& folder, const QStringList& extra = {}) {
+// `asNobody` (when run as root) runs it as an ordinary user.
+ProbeRun startUp(const QString& folder, const QStringList& extra = {}, bool asNobody = false) {
     QProcess probe;
+    if (asNobody)
+        probe.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                ::_exit(3);
+        });
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     probe.setProcessEnvironment(environment);
@@ -561,14 +574,20 @@ protected:
 };
 
 TEST_P(HostileDataFolder, TheWindowAppearsAtOnceAndOneMessageNamesEveryFileNotRead) {
-    if (!GetParam().worksAsRoot && ::geteuid() == 0)
-        GTEST_SKIP() << "running as root, whom permission bits do not stop";
+    // Root reads anything, so a file root may not read is tried by an ordinary user, in
+    // a folder that user may write to (so that only the program's own care stops a save).
+    const bool asNobody = !GetParam().worksAsRoot && ::geteuid() == 0;
+    if (asNobody) {
+        ASSERT_TRUE(QFile::setPermissions(tmp.path(),
+                                          QFile::permissions(tmp.path()) | QFileDevice::ExeOther));
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+    }
     for (const QString& name : kStartUpFiles)
         ASSERT_TRUE(GetParam().make(folder + "/" + name)) << name.toStdString();
     QStringList before;
     for (const QString& name : kStartUpFiles)
         before << standing(folder + "/" + name);
-    const ProbeRun run = startUp(folder, {"save"});
+    const ProbeRun run = startUp(folder, {"save"}, asNobody);
     ASSERT_TRUE(run.finished) << "start-up hung or failed:\n" << run.output.toStdString();
     record(run);
     // A second is the goal; this bound leaves room for a busy machine, not for a reader
