@@ -5,10 +5,12 @@
 #include "app/settings_file.h"
 #include "app/startup_options_panel.h"
 #include "common/click_label.h"
+#include "common/data_folder.h"
 #include "common/text_field.h"
 #include "favourites/favourites_editor.h"
 #include "favourites/favourites_file.h"
 #include "links/links.h"
+#include "links/mdl_extras.h"
 #include "platform/icon_handles.h"
 #include "platform/media_player.h"
 #include "platform/message_box.h"
@@ -24,16 +26,20 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 
 namespace app {
 
@@ -298,15 +304,47 @@ void frmTANRO::connectHandlers() {
 
 // ---- Start-up ----------------------------------------------------------------------
 
+namespace {
+
+// Far above any banner strip; a bigger file is not read past this.
+constexpr qint64 kMaxBannerBytes = 16 * 1024 * 1024;
+// Decoded size limit in MiB, against small files that claim huge pictures.
+constexpr int kMaxBannerDecodedMiB = 64;
+
+// The banner picture, or none when the file is missing, unreadable or no picture.
+QPixmap readBanner(const QString& path, QString& problem) {
+    common::FileBytes file = common::readDataFileBytes(path, kMaxBannerBytes);
+    problem = file.why;
+    if (file.state != common::FileBytes::State::Read)
+        return {};
+    QBuffer buffer(&file.bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(kMaxBannerDecodedMiB);
+    return QPixmap::fromImage(reader.read());
+}
+
+} // namespace
+
 void frmTANRO::Form_Load() {
     const QString folder = parts_.dataFolder;
+    QStringList unreadable;
+    const auto note = [&unreadable](const QString& path, const QString& problem) {
+        if (!problem.isEmpty())
+            unreadable << tr("%1: %2.").arg(QDir::toNativeSeparators(path), problem);
+    };
+
     // A missing banner simply shows no picture.
-    Picture2->setPixmap(QPixmap(folder + QStringLiteral("stationbanner.jpg")));
+    const QString bannerPath = folder + QStringLiteral("stationbanner.jpg");
+    QString problem;
+    Picture2->setPixmap(readBanner(bannerPath, problem));
+    note(bannerPath, problem);
 
-    links_->loadMenuCaptions();
+    note(links::mdlExtras::linksFilePath(folder), links_->loadMenuCaptions());
 
-    const favourites::Slots stations =
-        favourites::readFavouritesFile(folder + favourites::kFavouritesFileName);
+    const QString favouritesPath = folder + favourites::kFavouritesFileName;
+    const favourites::Slots stations = favourites::readFavouritesFile(favouritesPath, &problem);
+    note(favouritesPath, problem);
     Frame3->setNames(stations);
     for (int i = 0; i < favourites::kSlots; ++i)
         mnuMenu->mnuSta[i]->setText(stations[i].name);
@@ -314,7 +352,9 @@ void frmTANRO::Form_Load() {
     for (const favourites::Station& s : stations)
         Frame5->Combo1->addItem(s.name);
 
-    const Settings settings = readSettingsFile(folder + kSettingsFileName);
+    const QString settingsPath = folder + kSettingsFileName;
+    const Settings settings = readSettingsFile(settingsPath, &problem);
+    note(settingsPath, problem);
     common::showText(Frame4->txtAbfavurl, settings.favouriteUrl);
     Frame5->lblFavdisplay->setText(settings.favouriteName);
     Frame5->lblFavdisplay->setAccessibleName(settings.favouriteName);
@@ -344,6 +384,17 @@ void frmTANRO::Form_Load() {
 
     if (Frame4->chkAtray->isChecked())
         cmdAddtray_Click();
+
+    // Once, after the window is up: the message waits for the user, the window does not.
+    if (!unreadable.isEmpty())
+        QTimer::singleShot(0, this, [this, unreadable] {
+            parts_.messages.show(
+                this,
+                tr("These data files could not be read, so the program started without what "
+                   "they hold. They are left as they are and are not saved over.\n\n%1")
+                    .arg(unreadable.join(QLatin1Char('\n'))),
+                QStringLiteral("Korvant Lite"), platform::MessageBox::Icon::Warning);
+        });
 }
 
 // ---- Start-up options and side panels -----------------------------------------------

@@ -4,8 +4,11 @@
 
 namespace app {
 
-Settings readSettingsFile(const QString& path) {
-    const QStringList f = common::readQuotedFieldFile(path, 5);
+Settings readSettingsFile(const QString& path, QString* problem) {
+    const common::DataFileRead read = common::readDataFile(path, 5);
+    if (problem != nullptr)
+        *problem = read.problem;
+    const QStringList& f = read.fields;
     return {f[0], f[1], f[2], f[3], f[4]};
 }
 

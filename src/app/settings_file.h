@@ -22,8 +22,9 @@ inline QString flagText(bool on) {
     return on ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
-// A missing or short file gives empty fields.
-Settings readSettingsFile(const QString& path);
+// A missing or short file gives empty fields; so does one that exists but cannot be
+// read, and then `problem` says why.
+Settings readSettingsFile(const QString& path, QString* problem = nullptr);
 QByteArray settingsLine(const Settings& settings);
 // Replaces the file whole; returns an empty string, or why it could not be written.
 QString writeSettingsFile(const QString& path, const Settings& settings);

@@ -1,11 +1,19 @@
 #include "common/quoted_fields.h"
 
+#include "common/data_folder.h"
+
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
+#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace common {
 
@@ -102,14 +110,123 @@ QByteArray readUnquoted(ByteStream& s) {
     return value;
 }
 
-QString decode(const QByteArray& bytes) {
+// Windows-1252 for 0x80-0x9F; the rest of the code page is Latin-1. The five bytes
+// the code page leaves undefined map to the C1 controls of the same value, as Windows
+// itself maps them, so that such a byte survives a read and a save unchanged.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::optional<char> windows1252Byte(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kHighControls[i] == c)
+            return static_cast<char>(0x80 + i);
+    return std::nullopt;
+}
+
+QStringDecoder utf8Decoder() {
     // Each field is decoded on its own, so a value's leading U+FEFF is text, not a mark.
-    QStringDecoder utf8(QStringDecoder::Utf8,
-                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
+    return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                    QStringDecoder::Flag::ConvertInitialBom);
+}
+
+bool isUtf8(const QByteArray& bytes) {
+    QStringDecoder utf8 = utf8Decoder();
+    const QString text = utf8.decode(bytes); // decoding happens on conversion
+    return !utf8.hasError();
+}
+
+bool isAscii(const QByteArray& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// One encoding for the whole record, so that all of its fields read as written.
+QStringList decodeFields(const QList<QByteArray>& raw) {
+    const bool utf8 = std::all_of(raw.begin(), raw.end(), isUtf8);
+    QStringList fields;
+    fields.reserve(raw.size());
+    for (const QByteArray& bytes : raw) {
+        if (utf8) {
+            QStringDecoder decoder = utf8Decoder();
+            fields << decoder.decode(bytes);
+        } else {
+            fields << fromWindows1252(bytes);
+        }
+    }
+    return fields;
+}
+
+// Stale means untouched for this long: no save takes more than a moment, so an older
+// temporary is one whose save was cut short, never one another copy of the program is
+// still writing.
+constexpr qint64 kStaleTemporarySeconds = 60;
+
+// QSaveFile writes "<name>.XXXXXX" beside the file, the X's being six letters.
+bool isOurTemporaryName(const QString& candidate, const QString& fileName) {
+    if (candidate.size() != fileName.size() + 7 || !candidate.startsWith(fileName) ||
+        candidate.at(fileName.size()) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = fileName.size() + 1; i < candidate.size(); ++i) {
+        const char16_t c = candidate.at(i).unicode();
+        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')))
+            return false;
+    }
+    return true;
+}
+
+void removeStaleTemporaries(const QFileInfo& target) {
+    const QDir folder = target.absoluteDir();
+    const QString fileName = target.fileName();
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-kStaleTemporarySeconds);
+    const QFileInfoList entries = folder.entryInfoList({fileName + QStringLiteral(".??????")},
+                                                       QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        // Only our own kind: a plain file of this user, never a link to somewhere else.
+        if (!isOurTemporaryName(entry.fileName(), fileName) || entry.isSymLink() ||
+            !entry.isFile() || entry.ownerId() != ::geteuid() ||
+            entry.lastModified().toUTC() >= staleBefore)
+            continue;
+        QFile::remove(entry.absoluteFilePath());
+    }
+}
+
+// Files that readDataFile() found but could not read, by absolute path.
+struct UnreadFiles {
+    QMutex lock;
+    QSet<QString> paths;
+};
+UnreadFiles& unreadFiles() {
+    static UnreadFiles files;
+    return files;
+}
+
+QString absolute(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
+
+void rememberRead(const QString& path, bool readable) {
+    UnreadFiles& files = unreadFiles();
+    const QMutexLocker locker(&files.lock);
+    if (readable)
+        files.paths.remove(absolute(path));
+    else
+        files.paths.insert(absolute(path));
+}
+
+bool wasUnreadable(const QString& path) {
+    UnreadFiles& files = unreadFiles();
+    const QMutexLocker locker(&files.lock);
+    return files.paths.contains(absolute(path));
+}
+
+// Whether anything at all is at `path`, a dangling link included.
+bool somethingAt(const QString& path) {
+    struct stat seen {};
+    return ::lstat(QFile::encodeName(path).constData(), &seen) == 0;
 }
 
 } // namespace
@@ -120,7 +237,7 @@ QStringList readQuotedFields(QIODevice& in, int count) {
     if (in.peek(3) == "\xEF\xBB\xBF")
         in.skip(3);
     ByteStream s(in);
-    QStringList fields;
+    QList<QByteArray> fields;
     fields.reserve(count);
     while (fields.size() < count) {
         while (s.peek() == ' ' || s.peek() == '\t')
@@ -130,14 +247,14 @@ QStringList readQuotedFields(QIODevice& in, int count) {
             break;
         if (c == '"') {
             s.get();
-            fields << decode(readQuoted(s));
+            fields << readQuoted(s);
         } else {
-            fields << decode(readUnquoted(s));
+            fields << readUnquoted(s);
         }
     }
     while (fields.size() < count)
-        fields << QString();
-    return fields;
+        fields << QByteArray();
+    return decodeFields(fields);
 }
 
 QStringList readQuotedFields(const QByteArray& bytes, int count) {
@@ -147,24 +264,64 @@ QStringList readQuotedFields(const QByteArray& bytes, int count) {
     return readQuotedFields(buffer, count);
 }
 
+DataFileRead readDataFile(const QString& path, int count) {
+    const FileBytes file = readDataFileBytes(path);
+    rememberRead(path, file.state != FileBytes::State::Unreadable);
+    return {readQuotedFields(file.bytes, count), file.why};
+}
+
 QStringList readQuotedFieldFile(const QString& path, int count) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        QStringList empty;
-        for (int i = 0; i < count; ++i)
-            empty << QString();
-        return empty;
+    return readDataFile(path, count).fields;
+}
+
+std::optional<QByteArray> toWindows1252(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const std::optional<char> byte = windows1252Byte(c.unicode());
+        if (!byte)
+            return std::nullopt;
+        bytes += *byte;
     }
-    return readQuotedFields(file, count);
+    return bytes;
+}
+
+QString fromWindows1252(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char b : bytes) {
+        const auto c = static_cast<unsigned char>(b);
+        *out++ = QChar(c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : char16_t(c));
+    }
+    return text;
 }
 
 QByteArray quotedFieldLine(const QStringList& fields) {
+    QList<QByteArray> encoded;
+    encoded.reserve(fields.size());
+    for (const QString& field : fields) {
+        const std::optional<QByteArray> bytes = toWindows1252(field);
+        if (!bytes) {
+            encoded.clear();
+            break;
+        }
+        encoded << *bytes;
+    }
+    // A reader takes a record whose every field is valid UTF-8 as UTF-8.
+    const bool readsAsWritten =
+        !encoded.isEmpty() && (std::all_of(encoded.begin(), encoded.end(), isAscii) ||
+                               !std::all_of(encoded.begin(), encoded.end(), isUtf8));
+    if (!readsAsWritten && !fields.isEmpty()) {
+        encoded.clear();
+        for (const QString& field : fields)
+            encoded << field.toUtf8();
+    }
     QByteArray line;
-    for (qsizetype i = 0; i < fields.size(); ++i) {
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
         if (i > 0)
             line += ',';
         line += '"';
-        line += fields[i].toUtf8();
+        line += encoded[i];
         line += '"';
     }
     line += "\r\n";
@@ -176,6 +333,18 @@ QString saveFileAtomically(const QString& path, const QByteArray& bytes) {
     if (!QDir().mkpath(info.absolutePath()))
         return QStringLiteral("The folder %1 could not be created.")
             .arg(QDir::toNativeSeparators(info.absolutePath()));
+    if (somethingAt(path)) {
+        // What could not be read was never shown, so writing over it would lose it
+        // unseen; the user decides what becomes of it.
+        if (wasUnreadable(path))
+            return QStringLiteral("It could not be read, so saving over it would lose what it "
+                                  "holds. Make it readable or move it away, then start the "
+                                  "program again.");
+        const FileBytes look = readDataFileBytes(path, 0);
+        if (look.state == FileBytes::State::Unreadable && !info.isFile())
+            return QStringLiteral("It is not replaced because %1.").arg(look.why);
+    }
+    removeStaleTemporaries(info);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();

@@ -4,13 +4,19 @@
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace common {
 
 // The record format of every data file: each field's text between double quotes,
-// fields separated by single commas, the record ended by CR LF. Text is stored as
-// UTF-8; files that are not valid UTF-8 (written by older 8-bit tools) read as
-// Windows-1252/Latin-1.
+// fields separated by single commas, the record ended by CR LF.
+//
+// Text is 8-bit Windows-1252, the code page the files were made in, whenever every
+// character of the record has a byte there; a record with any other character is
+// written as UTF-8 instead. A file is read as UTF-8 when all of its fields are valid
+// UTF-8 and as Windows-1252 otherwise. A record that would read back as UTF-8 although
+// it was written as Windows-1252 (its bytes happen to be valid UTF-8, as "Ã©" is) is
+// written as UTF-8, so whatever is saved reads back as the same text.
 //
 // Reading rules, in order of precedence:
 //  - blanks (space, tab) before a field are skipped;
@@ -33,17 +39,36 @@ inline constexpr qsizetype kMaxFieldBytes = 64 * 1024;
 QStringList readQuotedFields(QIODevice& in, int count);
 QStringList readQuotedFields(const QByteArray& bytes, int count);
 
-// Reads `count` fields from a file; a missing or unreadable file gives `count` empty
-// fields.
+// What reading a data file gave: always `count` fields, and when the file exists but
+// could not be read, a phrase saying why (empty otherwise).
+struct DataFileRead {
+    QStringList fields;
+    QString problem;
+};
+
+// Reads `count` fields from at most kMaxDataFileBytes of a regular file; a missing
+// file gives `count` empty fields and no problem. A file that cannot be read is also
+// remembered, so that saveFileAtomically() will not replace what was never seen, until
+// a later read of it succeeds.
+DataFileRead readDataFile(const QString& path, int count);
+
+// readDataFile() without the reason.
 QStringList readQuotedFieldFile(const QString& path, int count);
 
-// The bytes of one record: "f1","f2",...,"fn" CR LF. A double quote inside a value is
-// written unchanged (the format has no escape).
+// The Windows-1252 bytes of `text`, or nothing when some character has no byte there.
+std::optional<QByteArray> toWindows1252(const QString& text);
+QString fromWindows1252(const QByteArray& bytes);
+
+// The bytes of one record: "f1","f2",...,"fn" CR LF, in the encoding described above.
+// A double quote inside a value is written unchanged (the format has no escape).
 QByteArray quotedFieldLine(const QStringList& fields);
 
 // Replaces `path` whole with `bytes`: written beside it, then renamed over it, so the
 // file is always either the old or the new whole file. Creates a missing folder.
 // Returns an empty string on success, otherwise a plain sentence saying why it failed.
+// Refuses to replace anything but a regular file, and a file that readDataFile() could
+// not read (unless it has since gone). Removes stale temporaries of earlier saves of
+// this file that were cut short (by a kill or a power cut) and left beside it.
 QString saveFileAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace common

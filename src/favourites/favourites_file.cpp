@@ -4,8 +4,11 @@
 
 namespace favourites {
 
-Slots readFavouritesFile(const QString& path) {
-    const QStringList fields = common::readQuotedFieldFile(path, 2 * kSlots);
+Slots readFavouritesFile(const QString& path, QString* problem) {
+    const common::DataFileRead read = common::readDataFile(path, 2 * kSlots);
+    if (problem != nullptr)
+        *problem = read.problem;
+    const QStringList& fields = read.fields;
     Slots stations;
     for (int i = 0; i < kSlots; ++i)
         stations[i] = {fields[i], fields[kSlots + i]};

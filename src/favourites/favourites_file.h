@@ -20,8 +20,9 @@ struct Station {
 using Slots = std::array<Station, kSlots>;
 
 // The favourites file is one quoted-field line of twenty fields: the ten names, slot 0
-// first, then the ten addresses. A missing or short file gives empty slots.
-Slots readFavouritesFile(const QString& path);
+// first, then the ten addresses. A missing or short file gives empty slots; so does one
+// that exists but cannot be read, and then `problem` says why.
+Slots readFavouritesFile(const QString& path, QString* problem = nullptr);
 
 QByteArray favouritesLine(const Slots& slots);
 

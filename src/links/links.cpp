@@ -68,10 +68,15 @@ frmPindle& Links::loaded() {
     return *form_;
 }
 
-void Links::loadMenuCaptions() {
+QString Links::loadMenuCaptions() {
     if (form_ != nullptr)
-        return; // the open window's captions are the ones shown
-    mdlExtras::SetMenuCaptions(menu_, mdlExtras::ReadLinks(dataFolder_));
+        return {}; // the open window's captions are the ones shown
+    QString problem;
+    const QStringList record = mdlExtras::ReadLinks(dataFolder_, &problem);
+    // Empty captions would take the links menu off the menu bar.
+    if (problem.isEmpty())
+        mdlExtras::SetMenuCaptions(menu_, record);
+    return problem;
 }
 
 void Links::loadHidden() {

@@ -38,8 +38,10 @@ public:
     Links& operator=(const Links&) = delete;
 
     // Start-up: gives the links menu the captions of the links file without making the
-    // window, which is made (reading the file again) when it is first needed.
-    void loadMenuCaptions();
+    // window, which is made (reading the file again) when it is first needed. Returns
+    // why the file could not be read, or nothing; an unreadable file leaves the menu
+    // as it is.
+    QString loadMenuCaptions();
     void loadHidden();
     void mnuElinks_Click();
     void mnuLpstuff_Click();

@@ -16,8 +16,12 @@ QString linksFilePath(const QString& dataFolder) {
     return path + QStringLiteral("links.dat");
 }
 
-QStringList ReadLinks(const QString& dataFolder) {
-    QStringList record = common::readQuotedFieldFile(linksFilePath(dataFolder), kLinksFieldCount);
+QStringList ReadLinks(const QString& dataFolder, QString* problem) {
+    const common::DataFileRead read =
+        common::readDataFile(linksFilePath(dataFolder), kLinksFieldCount);
+    if (problem != nullptr)
+        *problem = read.problem;
+    QStringList record = read.fields;
     while (record.size() < kLinksFieldCount)
         record << QString();
     return record;
@@ -33,8 +37,12 @@ void SetMenuCaptions(const LinksMenu& menu, const QStringList& record) {
 }
 
 void LoadLinks(frmPindle& form) {
-    form.setRecord(ReadLinks(form.dataFolder()));
-    form.setMenuCaptions();
+    QString problem;
+    form.setRecord(ReadLinks(form.dataFolder(), &problem));
+    // Empty captions would take the links menu off the menu bar; the start-up message
+    // has said why the file gave nothing.
+    if (problem.isEmpty())
+        form.setMenuCaptions();
 }
 
 QString SaveLinks(const frmPindle& form) {

@@ -18,12 +18,13 @@ QString linksFilePath(const QString& dataFolder);
 
 // Fills the eleven text boxes from the links file and copies the six captions to the
 // links menu. A missing or short file gives empty texts for what it lacks; nothing is
-// written.
+// written. A file that cannot be read gives empty texts and leaves the menu as it is.
 void LoadLinks(frmPindle& form);
 
 // The links record as the file holds it: eleven texts, empty for what a missing or short
-// file lacks.
-QStringList ReadLinks(const QString& dataFolder);
+// file lacks. A file that exists but cannot be read gives empty texts, and `problem`
+// says why.
+QStringList ReadLinks(const QString& dataFolder, QString* problem = nullptr);
 
 // Copies the six captions of a links record (menu name, then the five link names) to
 // the links menu.

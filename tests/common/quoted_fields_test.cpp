@@ -59,9 +59,28 @@ TEST(QuotedFieldLine, TheJazzCafeExampleIsByteExact) {
     EXPECT_EQ(common::readQuotedFields(line, 20), fields);
 }
 
-TEST(QuotedFieldLine, TextIsStoredAsUtf8) {
+TEST(QuotedFieldLine, TextIsStoredAsWindows1252WhenTheCodePageHoldsEveryCharacterOfTheLine) {
     EXPECT_EQ(common::quotedFieldLine({QStringLiteral("Caf\u00e9")}),
-              QByteArray("\"Caf\xc3\xa9\"\r\n"));
+              QByteArray("\"Caf\xe9\"\r\n"));
+    // The characters Windows-1252 keeps where Latin-1 has control codes.
+    EXPECT_EQ(common::quotedFieldLine({QStringLiteral("\u20ac \u201e\u2026\u201c\u201d"),
+                                       QStringLiteral("\u2018\u2019 \u2013\u2014 \u0152")}),
+              QByteArray("\"\x80 \x84\x85\x93\x94\",\"\x91\x92 \x96\x97 \x8c\"\r\n"));
+}
+
+TEST(QuotedFieldLine, ALineWithACharacterOutsideWindows1252IsStoredWholeAsUtf8) {
+    const QStringList fields{QStringLiteral("Caf\u00e9 \u20ac"), QStringLiteral("\u65e5\u672c")};
+    const QByteArray line = common::quotedFieldLine(fields);
+    EXPECT_EQ(line, QByteArray("\"Caf\xc3\xa9 \xe2\x82\xac\",\"\xe6\x97\xa5\xe6\x9c\xac\"\r\n"));
+    EXPECT_EQ(common::readQuotedFields(line, 2), fields);
+}
+
+TEST(QuotedFieldLine, ALineWhoseWindows1252BytesWouldReadAsUtf8IsStoredAsUtf8) {
+    // "\xc3\xa9" is what "Ã©" is in Windows-1252, and valid UTF-8 for "é".
+    const QStringList fields{QStringLiteral("\u00c3\u00a9"), QStringLiteral("plain")};
+    const QByteArray line = common::quotedFieldLine(fields);
+    EXPECT_EQ(line, QByteArray("\"\xc3\x83\xc2\xa9\",\"plain\"\r\n"));
+    EXPECT_EQ(common::readQuotedFields(line, 2), fields);
 }
 
 // --- Round trips ----------------------------------------------------------------------
@@ -126,13 +145,44 @@ TEST(QuotedFieldReading, OnlyTheRequestedFieldsAreReadAndLaterLinesAreIgnored) {
               QStringList({"a", "b"}));
 }
 
-TEST(QuotedFieldReading, BytesThatAreNotUtf8ReadAsLatin1) {
+TEST(QuotedFieldReading, BytesThatAreNotUtf8ReadAsWindows1252) {
     EXPECT_EQ(common::readQuotedFields(QByteArray("\"Caf\xe9\",\"Stra\xdf"
                                                   "e\""),
                                        2),
               QStringList({QStringLiteral("Caf\u00e9"), QStringLiteral("Stra\u00dfe")}));
     EXPECT_EQ(common::readQuotedFields(QByteArray("\"Caf\xc3\xa9\""), 1),
               QStringList({QStringLiteral("Caf\u00e9")}));
+}
+
+TEST(QuotedFieldReading, Windows1252PunctuationReadsAsItselfNotAsControlCharacters) {
+    EXPECT_EQ(common::readQuotedFields(
+                  QByteArray("\"\x80 \x82\x84\x85 \x91\x92\x93\x94 \x96\x97\"\r\n"), 1),
+              QStringList({QStringLiteral("\u20ac \u201a\u201e\u2026 \u2018\u2019\u201c\u201d "
+                                          "\u2013\u2014")}));
+    // The five bytes the code page leaves undefined keep their values, as on Windows.
+    EXPECT_EQ(common::readQuotedFields(QByteArray("\"\x81\x8d\x8f\x90\x9d\""), 1),
+              QStringList({QStringLiteral("\u0081\u008d\u008f\u0090\u009d")}));
+}
+
+TEST(QuotedFieldReading, AFileWithOneFieldThatIsNotUtf8ReadsWholeAsWindows1252) {
+    // Read field by field, the first would turn into "é" and change on the next save.
+    EXPECT_EQ(common::readQuotedFields(QByteArray("\"\xc3\xa9\",\"\x80\"\r\n"), 2),
+              QStringList({QStringLiteral("\u00c3\u00a9"), QStringLiteral("\u20ac")}));
+}
+
+TEST(QuotedFieldRoundTrip, AWindows1252FileIsSavedBackByteForByte) {
+    // Every byte the format lets a value hold, spread over the five settings fields.
+    QByteArray values[5];
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != '"' && byte != '\r' && byte != '\n')
+            values[byte % 5] += static_cast<char>(byte);
+    QByteArray file;
+    for (int i = 0; i < 5; ++i)
+        file += (i > 0 ? ",\"" : "\"") + values[i] + "\"";
+    file += "\r\n";
+    const QStringList fields = common::readQuotedFields(file, 5);
+    EXPECT_EQ(fields[0].size(), values[0].size()) << "one character per byte";
+    EXPECT_EQ(common::quotedFieldLine(fields), file);
 }
 
 TEST(QuotedFieldReading, AHugeSingleFieldIsCappedAndTheNextFieldIsStillFound) {

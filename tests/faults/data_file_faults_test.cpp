@@ -1,5 +1,7 @@
 // Data files under hostile conditions: a program killed in the middle of saving, a full
-// disk, a read-only data folder, and huge or binary files read at start-up.
+// disk, a read-only data folder, huge or binary files read at start-up, things that are
+// no files in a data file's place, and files that cannot be read.
+#include "common/data_folder.h"
 #include "common/quoted_fields.h"
 #include "save_contents.h"
 
@@ -9,12 +11,18 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QThread>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -34,6 +42,15 @@ QStringList leftovers(const QString& folder, const QStringList& expected) {
 
 // ---------------------------------------------------------------------------------------
 // Killed while saving
+
+// Sets a file's modification time `seconds` into the past, as if it had lain there.
+bool age(const QString& path, int seconds) {
+    timeval times[2]{};
+    gettimeofday(&times[0], nullptr);
+    times[0].tv_sec -= seconds;
+    times[1] = times[0];
+    return ::lutimes(QFile::encodeName(path).constData(), times) == 0;
+}
 
 TEST(KilledWhileSaving, TheFileIsAlwaysOneWholeVersionNeverTornOrEmpty) {
     QTemporaryDir folder;
@@ -73,6 +90,68 @@ TEST(KilledWhileSaving, TheFileIsAlwaysOneWholeVersionNeverTornOrEmpty) {
     const QStringList stray = leftovers(folder.path(), {"Dornelfavs.dat"});
     RecordProperty("stray_files_after_kills", static_cast<int>(stray.size()));
     EXPECT_LE(stray.size(), kKills);
+    // Once stale, the next save removes them.
+    for (const QString& name : stray)
+        ASSERT_TRUE(age(folder.filePath(name), 3600)) << name.toStdString();
+    ASSERT_EQ(common::saveFileAtomically(path, a), QString());
+    EXPECT_EQ(leftovers(folder.path(), {"Dornelfavs.dat"}), QStringList());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+TEST(KilledWhileSaving, TheNextSaveRemovesTheStaleTemporariesOfThatFileAndNothingElse) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("Dornelfavs.dat");
+    ASSERT_EQ(common::saveFileAtomically(path, faults::contentsA()), QString());
+    // What a save killed between naming its temporary and renaming it leaves: a file
+    // named by the same generator the save uses, holding part of a record. (Where the
+    // file system has unnamed temporary files such a window is too short for kills to
+    // hit reliably, so the test makes the leftovers itself.)
+    QStringList stray;
+    for (int i = 0; i < 3; ++i) {
+        QTemporaryFile temporary(path + ".XXXXXX");
+        temporary.setAutoRemove(false);
+        ASSERT_TRUE(temporary.open());
+        ASSERT_EQ(temporary.write(faults::contentsB().left(1000 * (i + 1))), 1000 * (i + 1));
+        temporary.close();
+        stray << QFileInfo(temporary.fileName()).fileName();
+        ASSERT_TRUE(age(temporary.fileName(), 3600));
+    }
+
+    // Names like ours that are not ours, and one of ours too recent to be stale (another
+    // copy of the program may be writing it this moment).
+    const QStringList others{"Dornelfavs.dat.bak",     "Dornelfavs.dat.abcdefg",
+                             "Dornelfavs.dat.abc12z",  "Drlsets.ini.AbCdEf",
+                             "xDornelfavs.dat.AbCdEf", "Dornelfavs.datAbCdEfG",
+                             "Dornelfavs.dat.Recent"};
+    for (const QString& name : others) {
+        writeFile(folder.filePath(name), "keep");
+        if (name != "Dornelfavs.dat.Recent") {
+            ASSERT_TRUE(age(folder.filePath(name), 3600));
+        }
+    }
+    // A link named like a temporary of ours, to a file elsewhere, is no temporary of ours.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    writeFile(elsewhere.filePath("target"), "keep");
+    ASSERT_TRUE(
+        QFile::link(elsewhere.filePath("target"), folder.filePath("Dornelfavs.dat.LnKtoX")));
+    ASSERT_TRUE(age(folder.filePath("Dornelfavs.dat.LnKtoX"), 3600));
+
+    ASSERT_EQ(common::saveFileAtomically(path, faults::contentsB()), QString());
+    EXPECT_EQ(readAll(path), faults::contentsB());
+    QStringList expected = others;
+    expected << "Dornelfavs.dat.LnKtoX";
+    expected.sort();
+    QStringList now = leftovers(folder.path(), {"Dornelfavs.dat"});
+    now.sort();
+    EXPECT_EQ(now, expected) << "left behind by the kills: " << stray.join(' ').toStdString();
+    EXPECT_EQ(readAll(elsewhere.filePath("target")), "keep");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -270,5 +349,285 @@ INSTANTIATE_TEST_SUITE_P(
                       HugeFile{"OpenQuoteNeverClosed", "\"", QByteArray(1024 * 1024, 'y'), {}},
                       HugeFile{"SingleQuoteAtTheEnd", {}, QByteArray(1024 * 1024, 'z'), "\""}),
     [](const ::testing::TestParamInfo<HugeFile>& param) { return std::string(param.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// Things that are no files in a data file's place, and files that cannot be read
+
+// Runs `read` on a thread of its own and gives it `seconds`; a read that blocks on the
+// named pipe at `fifo` is then freed by opening the pipe's other end, so a regression
+// fails the test instead of hanging it.
+template <typename Read> auto readWithin(int seconds, const QString& fifo, Read read) {
+    auto result = std::async(std::launch::async, read);
+    if (result.wait_for(std::chrono::seconds(seconds)) != std::future_status::ready) {
+        const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+        ADD_FAILURE() << "the read was still blocked after " << seconds << " s";
+    }
+    return result.get();
+}
+
+// What stands at a path, told apart well enough to see that nothing replaced it.
+QString standing(const QString& path) {
+    struct stat seen {};
+    if (::lstat(QFile::encodeName(path).constData(), &seen) != 0)
+        return QStringLiteral("nothing");
+    const QFileInfo info(path);
+    return QStringLiteral("inode %1 mode %2 size %3 link %4")
+        .arg(seen.st_ino)
+        .arg(seen.st_mode, 0, 8)
+        .arg(seen.st_size)
+        .arg(info.isSymLink() ? info.symLinkTarget() : QString());
+}
+
+// What stands in a data file's place in each case, and how it is made there.
+struct NotAFile {
+    const char* name;
+    bool (*make)(const QString& path);
+    bool worksAsRoot; // permission bits do not stop root
+};
+
+void PrintTo(const NotAFile& kind, std::ostream* os) {
+    *os << kind.name;
+}
+
+const NotAFile kNotFiles[] = {
+    {"Folder", [](const QString& path) { return QDir().mkpath(path); }, true},
+    {"NamedPipe",
+     [](const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0; },
+     true},
+    {"LinkToDevZero", [](const QString& path) { return QFile::link("/dev/zero", path); }, true},
+    // A regular file whose every read fails: the reader's own memory, which has nothing
+    // at offset 0.
+    {"LinkToAFileThatFailsEveryRead",
+     [](const QString& path) { return QFile::link("/proc/self/mem", path); }, true},
+    {"NoReadPermission",
+     [](const QString& path) {
+         QFile file(path);
+         return file.open(QIODevice::WriteOnly) && file.write("\"kept\"\r\n") == 8 &&
+                // Writable by all, so that only the program's own care stops a save.
+                file.setPermissions(QFileDevice::WriteOwner | QFileDevice::WriteGroup |
+                                    QFileDevice::WriteOther);
+     },
+     false},
+};
+
+class UnreadableDataFile : public ::testing::TestWithParam<NotAFile> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        path = folder.filePath("Dornelfavs.dat");
+        if (!GetParam().worksAsRoot && ::geteuid() == 0)
+            GTEST_SKIP() << "running as root, whom permission bits do not stop; the start-up "
+                            "test runs this case as an ordinary user, and the other kinds of "
+                            "unreadable file cover the same path here";
+        ASSERT_TRUE(GetParam().make(path));
+    }
+    QString what() const { return standing(path); }
+
+    QTemporaryDir folder;
+    QString path;
+};
+
+TEST_P(UnreadableDataFile, IsReadAsEmptyWithAReasonAtOnceAndNeverSavedOver) {
+    QElapsedTimer timer;
+    timer.start();
+    const common::DataFileRead read =
+        readWithin(30, path, [this] { return common::readDataFile(path, 20); });
+    RecordProperty("read_ms", static_cast<int>(timer.elapsed()));
+    EXPECT_EQ(read.fields, QStringList(20, QString()));
+    EXPECT_FALSE(read.problem.trimmed().isEmpty()) << "read silently as an empty file";
+    EXPECT_LT(timer.elapsed(), 10000);
+    RecordProperty("problem", read.problem.toStdString());
+
+    const QString before = what();
+    const QString why = common::saveFileAtomically(path, faults::contentsA());
+    EXPECT_FALSE(why.trimmed().isEmpty()) << "an unreadable file was saved over unasked";
+    RecordProperty("save_refused", why.toStdString());
+    EXPECT_EQ(what(), before);
+    EXPECT_EQ(QDir(folder.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({"Dornelfavs.dat"}))
+        << "the refused save left a file behind";
+}
+
+TEST_P(UnreadableDataFile, IsSavedAgainOnceMovedAwayOrReadAfterAll) {
+    (void)readWithin(30, path, [this] { return common::readDataFile(path, 20); });
+    // Put right by the user while the program runs: still never read, so still kept.
+    ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+    writeFile(path, "\"unseen\"\r\n");
+    EXPECT_FALSE(common::saveFileAtomically(path, faults::contentsA()).isEmpty())
+        << "a file the program never saw was saved over";
+    EXPECT_EQ(readAll(path), "\"unseen\"\r\n");
+    // Once read, what it held has been shown, and saving replaces it as usual.
+    EXPECT_EQ(common::readDataFile(path, 20).fields.first(), "unseen");
+    EXPECT_EQ(common::saveFileAtomically(path, faults::contentsA()), QString());
+    EXPECT_EQ(readAll(path), faults::contentsA());
+    // And an unreadable file moved away leaves nothing to lose.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(GetParam().make(path));
+    (void)readWithin(30, path, [this] { return common::readDataFile(path, 20); });
+    ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+    EXPECT_EQ(common::saveFileAtomically(path, faults::contentsB()), QString());
+    EXPECT_EQ(readAll(path), faults::contentsB());
+}
+
+INSTANTIATE_TEST_SUITE_P(InPlaceOfAFile, UnreadableDataFile, ::testing::ValuesIn(kNotFiles),
+                         [](const ::testing::TestParamInfo<NotAFile>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST(DataFileBytes, AHugeSparseFileGivesItsFirstMebibyteAtOnce) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("Dornelfavs.dat");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write("\"Radio\","), 8);
+        if (!file.resize(20LL * 1024 * 1024 * 1024))
+            GTEST_SKIP() << "this file system holds no 20 GB sparse file";
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const common::FileBytes read = common::readDataFileBytes(path);
+    RecordProperty("read_ms", static_cast<int>(timer.elapsed()));
+    EXPECT_EQ(read.state, common::FileBytes::State::Read);
+    EXPECT_EQ(read.bytes.size(), common::kMaxDataFileBytes);
+    EXPECT_TRUE(read.bytes.startsWith("\"Radio\","));
+    EXPECT_EQ(common::readDataFile(path, 2).fields.first(), "Radio");
+}
+
+// ---------------------------------------------------------------------------------------
+// The whole start-up on a hostile data folder, in a process of its own
+
+struct ProbeRun {
+    bool finished = false;
+    qint64 shownMs = -1;
+    long peakRssKib = -1;
+    long cpuMs = -1;
+    QString linksMenu;
+    QStringList messages;
+    QString output;
+};
+
+// The user "nobody", whom permission bits do stop.
+constexpr uid_t kNobody = 65534;
+
+// Runs the start-up probe on `folder`; a start-up that hangs is killed at the deadline.
+// `asNobody` (when run as root) runs it as an ordinary user.
+ProbeRun startUp(const QString& folder, const QStringList& extra = {}, bool asNobody = false) {
+    QProcess probe;
+    if (asNobody)
+        probe.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                ::_exit(3);
+        });
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(KORVANT_STARTUP_PROBE), QStringList{folder} + extra);
+    ProbeRun run;
+    if (!probe.waitForStarted(10000))
+        return run;
+    run.finished = probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit &&
+                   probe.exitCode() == 0;
+    if (probe.state() != QProcess::NotRunning) {
+        probe.kill(); // this probe's own pid
+        probe.waitForFinished(10000);
+    }
+    run.output = QString::fromUtf8(probe.readAllStandardOutput() + probe.readAllStandardError());
+    for (const QString& line : run.output.split('\n')) {
+        const QString value = line.section(' ', 1);
+        if (line.startsWith("shown_ms "))
+            run.shownMs = value.toLongLong();
+        else if (line.startsWith("peak_rss_kib "))
+            run.peakRssKib = value.toLong();
+        else if (line.startsWith("cpu_ms "))
+            run.cpuMs = value.toLong();
+        else if (line.startsWith("links_menu "))
+            run.linksMenu = value;
+        else if (line.startsWith("message "))
+            run.messages << value;
+    }
+    return run;
+}
+
+const QStringList kStartUpFiles{"Drlsets.ini", "Dornelfavs.dat", "links.dat", "stationbanner.jpg"};
+
+class HostileDataFolder : public ::testing::TestWithParam<NotAFile> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        folder = tmp.filePath("Dornel");
+        ASSERT_TRUE(QDir().mkpath(folder));
+    }
+    void record(const ProbeRun& run) {
+        RecordProperty("shown_ms", static_cast<int>(run.shownMs));
+        RecordProperty("peak_rss_kib", static_cast<int>(run.peakRssKib));
+        RecordProperty("cpu_ms", static_cast<int>(run.cpuMs));
+        std::printf("shown after %lld ms, peak %ld KiB, %ld ms of processor time\n",
+                    static_cast<long long>(run.shownMs), run.peakRssKib, run.cpuMs);
+    }
+    QTemporaryDir tmp;
+    QString folder;
+};
+
+TEST_P(HostileDataFolder, TheWindowAppearsAtOnceAndOneMessageNamesEveryFileNotRead) {
+    // Root reads anything, so a file root may not read is tried by an ordinary user, in
+    // a folder that user may write to (so that only the program's own care stops a save).
+    const bool asNobody = !GetParam().worksAsRoot && ::geteuid() == 0;
+    if (asNobody) {
+        ASSERT_TRUE(QFile::setPermissions(tmp.path(),
+                                          QFile::permissions(tmp.path()) | QFileDevice::ExeOther));
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+    }
+    for (const QString& name : kStartUpFiles)
+        ASSERT_TRUE(GetParam().make(folder + "/" + name)) << name.toStdString();
+    QStringList before;
+    for (const QString& name : kStartUpFiles)
+        before << standing(folder + "/" + name);
+    const ProbeRun run = startUp(folder, {"save"}, asNobody);
+    ASSERT_TRUE(run.finished) << "start-up hung or failed:\n" << run.output.toStdString();
+    record(run);
+    // A second is the goal; this bound leaves room for a busy machine, not for a reader
+    // that blocks or reads on.
+    EXPECT_LT(run.shownMs, 15000);
+    ASSERT_GE(run.messages.size(), 1) << run.output.toStdString();
+    const QString& startUpMessage = run.messages.first();
+    for (const QString& name : kStartUpFiles)
+        EXPECT_EQ(startUpMessage.count(name), 1)
+            << name.toStdString() << " in: " << startUpMessage.toStdString();
+    EXPECT_EQ(run.linksMenu, "PindleChat") << "the links menu lost its title";
+    // Then the two saves each refuse with a reason of their own, and nothing was replaced.
+    const QStringList saves = run.messages.mid(1);
+    ASSERT_EQ(saves.size(), 2) << run.output.toStdString();
+    EXPECT_TRUE(saves[0].contains("Dornelfavs.dat")) << saves[0].toStdString();
+    EXPECT_TRUE(saves[1].contains("Drlsets.ini")) << saves[1].toStdString();
+    QStringList after;
+    for (const QString& name : kStartUpFiles)
+        after << standing(folder + "/" + name);
+    EXPECT_EQ(after, before) << "a file that could not be read was replaced";
+}
+
+INSTANTIATE_TEST_SUITE_P(StartUp, HostileDataFolder, ::testing::ValuesIn(kNotFiles),
+                         [](const ::testing::TestParamInfo<NotAFile>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(HostileDataFolder, AHugeSparseFavouritesFileStillShowsTheWindowAtOnce) {
+    {
+        QFile file(folder + "/Dornelfavs.dat");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write("\"Radio\","), 8);
+        if (!file.resize(20LL * 1024 * 1024 * 1024))
+            GTEST_SKIP() << "this file system holds no 20 GB sparse file";
+    }
+    const ProbeRun run = startUp(folder);
+    ASSERT_TRUE(run.finished) << "start-up hung or failed:\n" << run.output.toStdString();
+    record(run);
+    EXPECT_LT(run.shownMs, 15000);
+    EXPECT_EQ(run.messages, QStringList()) << "a regular file is no unreadable one";
+}
 
 } // namespace
