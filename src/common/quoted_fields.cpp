@@ -160,22 +160,39 @@ QStringList decodeFields(const QList<QByteArray>& raw) {
     return fields;
 }
 
+} // namespace
+
+bool isRandomTemporarySuffix(const QString& suffix) {
+    if (suffix.size() != 6)
+        return false;
+    int upper = 0;
+    for (const QChar c : suffix) {
+        const char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Z')
+            ++upper;
+        else if (!(u >= u'a' && u <= u'z'))
+            return false;
+    }
+    const bool capitalised = upper == 1 && suffix.at(0).isUpper();
+    return upper != 0 && upper != suffix.size() && !capitalised;
+}
+
+namespace {
+
 // Stale means untouched for this long: no save takes more than a moment, so an older
 // temporary is one whose save was cut short, never one another copy of the program is
 // still writing.
 constexpr qint64 kStaleTemporarySeconds = 60;
 
-// QSaveFile writes "<name>.XXXXXX" beside the file, the X's being six letters.
+// QSaveFile writes "<name>.XXXXXX" beside the file, the X's being six random letters of
+// either case. A suffix that reads like a word (all lower case, all upper case, or one
+// capital then lower case: "Backup", "BACKUP") is what a person names a copy, so it is
+// never taken for ours; that spares about one stray temporary in twenty, which is kept.
 bool isOurTemporaryName(const QString& candidate, const QString& fileName) {
     if (candidate.size() != fileName.size() + 7 || !candidate.startsWith(fileName) ||
         candidate.at(fileName.size()) != QLatin1Char('.'))
         return false;
-    for (qsizetype i = fileName.size() + 1; i < candidate.size(); ++i) {
-        const char16_t c = candidate.at(i).unicode();
-        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')))
-            return false;
-    }
-    return true;
+    return isRandomTemporarySuffix(candidate.mid(fileName.size() + 1));
 }
 
 void removeStaleTemporaries(const QFileInfo& target) {

@@ -71,4 +71,8 @@ QByteArray quotedFieldLine(const QStringList& fields);
 // this file that were cut short (by a kill or a power cut) and left beside it.
 QString saveFileAtomically(const QString& path, const QByteArray& bytes);
 
+// Whether the part after "<file>." looks like the six random letters of a save's
+// temporary rather than a name a person gave (a word in one case pattern, as "Backup").
+bool isRandomTemporarySuffix(const QString& suffix);
+
 } // namespace common
