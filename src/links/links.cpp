@@ -64,7 +64,7 @@ void Links::mnuElinks_Click() {
 // a name edited and not yet saved disables the entry until it is saved or dropped.
 void Links::openLink(int index) {
     frmPindle& form = loaded();
-    if (form.nameFields()[index]->text() != menu_.entries[index]->text())
+    if (mdlExtras::MenuCaption(form.nameFields()[index]->text()) != menu_.entries[index]->text())
         return;
     form.WebBrowser2->Navigate2(form.urlFields()[index]->text());
     form.show();

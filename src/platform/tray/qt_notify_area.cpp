@@ -1,11 +1,13 @@
 #include "qt_notify_area.h"
 
+#include "common/remote_text.h"
 #include "platform/icon_handles.h"
 #include "platform/window_message.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QStyle>
+#include <QTextDocument>
 #include <QWidget>
 #include <cstring>
 
@@ -36,6 +38,14 @@ QIcon iconOrFallback(std::uint32_t hIcon, std::uint32_t hWnd) {
     if (icon.isNull())
         icon = QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
     return icon;
+}
+
+// The tip is one line of plain text. Tray hosts and Qt's own fallback render a tip that
+// looks like markup as rich text, so such a tip goes escaped; any other goes as it is,
+// which every host shows as it is.
+QString shownTip(const QString& tip) {
+    const QString line = common::cleanRemoteText(tip);
+    return Qt::mightBeRichText(line) ? common::plainToolTip(line) : line;
 }
 
 } // namespace
@@ -89,7 +99,7 @@ void QtNotifyArea::apply(Entry& entry, const NotifyIconData& data) {
     if (data.uFlags & NIF_ICON)
         entry.icon.setIcon(iconOrFallback(data.hIcon, data.hWnd));
     if (data.uFlags & NIF_TIP)
-        entry.icon.setToolTip(tipOf(data));
+        entry.icon.setToolTip(shownTip(tipOf(data)));
     if (data.uFlags & NIF_MESSAGE) {
         entry.reportsActivity = true;
         entry.callbackMessage = data.uCallbackMessage;
