@@ -40,14 +40,6 @@ QIcon iconOrFallback(std::uint32_t hIcon, std::uint32_t hWnd) {
     return icon;
 }
 
-// The tip is one line of plain text. Tray hosts and Qt's own fallback render a tip that
-// looks like markup as rich text, so such a tip goes escaped; any other goes as it is,
-// which every host shows as it is.
-QString shownTip(const QString& tip) {
-    const QString line = common::cleanRemoteText(tip);
-    return Qt::mightBeRichText(line) ? common::plainToolTip(line) : line;
-}
-
 } // namespace
 
 QtNotifyArea::QtNotifyArea() = default;
@@ -99,7 +91,7 @@ void QtNotifyArea::apply(Entry& entry, const NotifyIconData& data) {
     if (data.uFlags & NIF_ICON)
         entry.icon.setIcon(iconOrFallback(data.hIcon, data.hWnd));
     if (data.uFlags & NIF_TIP)
-        entry.icon.setToolTip(shownTip(tipOf(data)));
+        entry.icon.setToolTip(toolTipFor(tipOf(data)));
     if (data.uFlags & NIF_MESSAGE) {
         entry.reportsActivity = true;
         entry.callbackMessage = data.uCallbackMessage;
@@ -146,6 +138,11 @@ QString QtNotifyArea::tipOf(const NotifyIconData& data) {
         static_cast<const char*>(std::memchr(data.szTip, '\0', sizeof data.szTip));
     const auto length = end ? end - data.szTip : static_cast<std::ptrdiff_t>(sizeof data.szTip);
     return QString::fromLocal8Bit(data.szTip, static_cast<qsizetype>(length));
+}
+
+QString QtNotifyArea::toolTipFor(const QString& tip) {
+    const QString line = common::cleanRemoteText(tip);
+    return Qt::mightBeRichText(line) ? common::plainToolTip(line) : line;
 }
 
 } // namespace platform
