@@ -6,6 +6,7 @@
 #include "app/startup_options_panel.h"
 #include "common/click_label.h"
 #include "common/data_folder.h"
+#include "common/remote_text.h"
 #include "common/text_field.h"
 #include "favourites/favourites_editor.h"
 #include "favourites/favourites_file.h"
@@ -66,6 +67,12 @@ void onToggleEntry(QAction* entry, QObject* context, std::function<void()> handl
         entry->setChecked(!entry->isChecked());
         handler();
     });
+}
+
+// Menu entries that show names from the data files or a station's words: one line of
+// plain text in which an '&' is itself.
+void showInMenu(QAction* entry, const QString& text) {
+    entry->setText(common::menuCaption(common::cleanRemoteText(text)));
 }
 
 } // namespace
@@ -228,6 +235,7 @@ void frmTANRO::buildControlsBelowClientArea(QWidget* client) {
     // The status view: the player's own status text in place of the main panel.
     Label32 = new QLabel(client);
     Label32->setObjectName("Label32");
+    Label32->setTextFormat(Qt::PlainText);
     Label32->setWordWrap(true);
     Label32->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label32->setAccessibleName(tr("Current stream info"));
@@ -347,17 +355,16 @@ void frmTANRO::Form_Load() {
     note(favouritesPath, problem);
     Frame3->setNames(stations);
     for (int i = 0; i < favourites::kSlots; ++i)
-        mnuMenu->mnuSta[i]->setText(stations[i].name);
+        showInMenu(mnuMenu->mnuSta[i], stations[i].name);
     Frame3->setUrls(stations);
     for (const favourites::Station& s : stations)
-        Frame5->Combo1->addItem(s.name);
+        Frame5->Combo1->addItem(common::cleanRemoteText(s.name));
 
     const QString settingsPath = folder + kSettingsFileName;
     const Settings settings = readSettingsFile(settingsPath, &problem);
     note(settingsPath, problem);
     common::showText(Frame4->txtAbfavurl, settings.favouriteUrl);
-    Frame5->lblFavdisplay->setText(settings.favouriteName);
-    Frame5->lblFavdisplay->setAccessibleName(settings.favouriteName);
+    showFavouriteName(settings.favouriteName);
     common::showText(Frame4->txtAbfavname, settings.favouriteName);
 
     if (flagIsOn(settings.trayFlag)) {
@@ -373,9 +380,9 @@ void frmTANRO::Form_Load() {
         parts_.player.setURL(settings.favouriteUrl);
         Frame4->chkAstream->setChecked(true);
         showOption(Frame5->lblAstreamdisplay, true);
-        mnuMenu->mnuStats->setText(player::kStatusStreamingFavourite +
-                                   Frame4->txtAbfavname->text());
-        Frame5->Combo1->setEditText(Frame4->txtAbfavname->text());
+        showInMenu(mnuMenu->mnuStats,
+                   player::kStatusStreamingFavourite + Frame4->txtAbfavname->text());
+        Frame5->Combo1->setEditText(common::cleanRemoteText(Frame4->txtAbfavname->text()));
     } else {
         Frame4->chkAstream->setChecked(false);
         showOption(Frame5->lblAstreamdisplay, false);
@@ -398,6 +405,12 @@ void frmTANRO::Form_Load() {
 }
 
 // ---- Start-up options and side panels -----------------------------------------------
+
+void frmTANRO::showFavouriteName(const QString& name) {
+    const QString shown = common::cleanRemoteText(name);
+    Frame5->lblFavdisplay->setText(shown);
+    Frame5->lblFavdisplay->setAccessibleName(shown);
+}
 
 void frmTANRO::setWidthTwips(int twips) {
     resize(platform::twipsToPixels(twips), height());
@@ -426,8 +439,7 @@ void frmTANRO::Command1_Click() {
     const QString updateFlag = flagText(Frame4->chkAutup->isChecked());
     const QString trayFlag = flag(Frame4->chkAtray, Frame5->lblAtraydisplay);
     const QString streamFlag = flag(Frame4->chkAstream, Frame5->lblAstreamdisplay);
-    Frame5->lblFavdisplay->setText(Frame4->txtAbfavname->text());
-    Frame5->lblFavdisplay->setAccessibleName(Frame4->txtAbfavname->text());
+    showFavouriteName(Frame4->txtAbfavname->text());
 
     const QString why = writeSettingsFile(parts_.dataFolder + kSettingsFileName,
                                           {Frame4->txtAbfavurl->text(), trayFlag, streamFlag,
@@ -484,7 +496,7 @@ void frmTANRO::mnuAbout_Click() {
 }
 
 void frmTANRO::Command4_Click() {
-    Label32->setText(parts_.player.status());
+    Label32->setText(common::cleanRemoteText(parts_.player.status()));
     Label32->show();
     Frame5->hide();
 }
@@ -494,7 +506,7 @@ void frmTANRO::Label33_Click() {
         mnuSinfo->setChecked(false);
         Label32->hide();
         Frame5->show();
-        Label32->setText(parts_.player.status());
+        Label32->setText(common::cleanRemoteText(parts_.player.status()));
     } else {
         mnuSinfo->setChecked(true);
         Label32->show();
@@ -513,12 +525,12 @@ void frmTANRO::cmdSavefavs_Click() {
     QComboBox* combo = Frame5->Combo1;
     combo->clear();
     for (const favourites::Station& s : stations)
-        combo->addItem(s.name);
+        combo->addItem(common::cleanRemoteText(s.name));
     combo->setEditText(player::kPromptAfterSave);
     // The tray's station entries play their slot's current address, so they show the
     // names just saved rather than the ones read at start-up.
     for (int i = 0; i < favourites::kSlots; ++i)
-        mnuMenu->mnuSta[i]->setText(stations[i].name);
+        showInMenu(mnuMenu->mnuSta[i], stations[i].name);
     setWidthTwips(kClosedWidth);
     mnuFavslist->setChecked(false);
 }
@@ -557,7 +569,8 @@ void frmTANRO::mnuHide_Click() {
 
 void frmTANRO::cmdAddtray_Click() {
     mnuHide_Click();
-    mnuMenu->mnuStats->setText(tray::statusForTray(Frame5->Combo1->currentText(), parts_.player));
+    showInMenu(mnuMenu->mnuStats,
+               tray::statusForTray(Frame5->Combo1->currentText(), parts_.player));
     const bool added = mdlTray_.AddTrayIcon(static_cast<std::uint32_t>(winId()),
                                             platform::IconHandles::handleFor(windowIcon()),
                                             kTrayTip, kTrayCallbackMessage);

@@ -164,6 +164,8 @@ private:
     void connectHandlers();
     void setWidthTwips(int twips);
     void closeSidePanel();
+    // Shows the default favourite's name, read from the settings file or just typed.
+    void showFavouriteName(const QString& name);
     void reportSaveFailure(const QString& fileName, const QString& why);
 
     PlatformParts parts_;

@@ -6,6 +6,8 @@
 namespace common {
 
 ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    // Some show names read from the data files; none of them is markup.
+    setTextFormat(Qt::PlainText);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(text);

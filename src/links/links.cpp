@@ -96,7 +96,7 @@ void Links::mnuElinks_Click() {
 void Links::openLink(int index) {
     frmPindle& form = loaded();
     const QString name = form.nameFields()[index]->text();
-    if (name != menu_.entries[index]->text())
+    if (mdlExtras::MenuCaption(name) != menu_.entries[index]->text())
         return;
     const QString address = form.urlFields()[index]->text();
     if (!opensAsWebPage(address)) {

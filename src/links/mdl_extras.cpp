@@ -1,6 +1,7 @@
 #include "links/mdl_extras.h"
 
 #include "common/quoted_fields.h"
+#include "common/remote_text.h"
 #include "links/frm_pindle.h"
 #include "links/links.h"
 
@@ -27,12 +28,16 @@ QStringList ReadLinks(const QString& dataFolder, QString* problem) {
     return record;
 }
 
+QString MenuCaption(const QString& name) {
+    return common::menuCaption(common::cleanRemoteText(name));
+}
+
 void SetMenuCaptions(const LinksMenu& menu, const QStringList& record) {
     if (menu.mnuPstuff != nullptr)
-        menu.mnuPstuff->setTitle(record.value(0));
+        menu.mnuPstuff->setTitle(MenuCaption(record.value(0)));
     for (int i = 0; i < 5; ++i) {
         if (menu.entries[i] != nullptr)
-            menu.entries[i]->setText(record.value(1 + i));
+            menu.entries[i]->setText(MenuCaption(record.value(1 + i)));
     }
 }
 

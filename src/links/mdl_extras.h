@@ -27,8 +27,12 @@ void LoadLinks(frmPindle& form);
 QStringList ReadLinks(const QString& dataFolder, QString* problem = nullptr);
 
 // Copies the six captions of a links record (menu name, then the five link names) to
-// the links menu.
+// the links menu, each as MenuCaption gives it.
 void SetMenuCaptions(const LinksMenu& menu, const QStringList& record);
+
+// The menu caption that shows a name of the links record: its text as one line of plain
+// text, with no '&' taken as a mnemonic.
+QString MenuCaption(const QString& name);
 
 // Replaces the links file with the eleven texts of the form. Returns an empty string on
 // success, otherwise a sentence saying why the file could not be written.

@@ -1,5 +1,6 @@
 #include "platform/player_view.h"
 
+#include "common/remote_text.h"
 #include "platform/glyphs.h"
 
 #include <QHBoxLayout>
@@ -86,9 +87,11 @@ void PlayerView::refresh() {
         const QSignalBlocker block(volume_);
         volume_->setValue(player_.settings().volume());
     }
-    const QString text = player_.status();
+    // The status carries a station's own words (its name, the title playing) and the
+    // server's reasons: one line of plain text, and a tooltip that shows it as such.
+    const QString text = common::cleanRemoteText(player_.status());
     display_->setText(text.isEmpty() ? tr("Ready") : text);
-    display_->setToolTip(text);
+    display_->setToolTip(common::plainToolTip(text));
 }
 
 } // namespace platform

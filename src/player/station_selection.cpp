@@ -1,5 +1,6 @@
 #include "player/station_selection.h"
 
+#include "common/remote_text.h"
 #include "player/status_line.h"
 
 #include <QAction>
@@ -13,7 +14,7 @@ void playPickedFavourite(const QComboBox& combo, SlotFields stations, platform::
     park1->setFocus();
     const QString picked = combo.currentText();
     for (std::size_t i = 0; i < stations.names.size(); ++i) {
-        if (stations.names[i]->text() == picked) {
+        if (common::cleanRemoteText(stations.names[i]->text()) == picked) {
             player.setURL(stations.urls[i]->text());
             break;
         }
@@ -24,8 +25,8 @@ void playPickedFavourite(const QComboBox& combo, SlotFields stations, platform::
 void playSlot(int n, SlotFields stations, platform::MediaPlayer& player, QComboBox& combo,
               QAction& statusLine) {
     player.setURL(stations.urls[n]->text());
-    combo.setEditText(stations.names[n]->text());
-    statusLine.setText(kStatusStreaming + combo.currentText());
+    combo.setEditText(common::cleanRemoteText(stations.names[n]->text()));
+    statusLine.setText(common::menuCaption(kStatusStreaming + combo.currentText()));
 }
 
 void toggleStop(platform::MediaPlayer& player, QAction& mnuPlaystop) {

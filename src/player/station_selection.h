@@ -17,8 +17,9 @@ struct SlotFields {
     const std::array<QLineEdit*, 10>& urls;
 };
 
-// A pick from the drop-down's list: plays the first slot whose name equals the
-// drop-down's text exactly, or nothing when no slot matches. The keyboard focus is
+// A pick from the drop-down's list: plays the first slot whose name, as the list shows it
+// (common::cleanRemoteText), equals the drop-down's text exactly, or nothing when no slot
+// matches. The keyboard focus is
 // parked off the drop-down on `park1`, then `park2`.
 void playPickedFavourite(const QComboBox& combo, SlotFields stations, platform::MediaPlayer& player,
                          QWidget* park1, QWidget* park2);

@@ -173,6 +173,22 @@ TEST_F(LinksMenuEntries, ARefusedLinksLongAddressIsShortenedInItsMessage) {
     EXPECT_LT(messages.shown[0].prompt.size(), 500);
 }
 
+// An '&' of a name would otherwise turn into a keyboard mnemonic and vanish.
+TEST_F(LinksMenuEntries, CaptionsShowTheFilesNamesAsOneLineAndTheirEntriesStillOpen) {
+    QStringList record = kSavedRecord;
+    record[0] = "Chat & <b>Friends</b>";
+    record[1] = "R&B";
+    record[2] = "Two\tParts";
+    writeLinksFile(recordLine(record));
+    makeLinks().loadMenuCaptions();
+    EXPECT_EQ(captions().mid(0, 3), QStringList({"Chat && <b>Friends</b>", "R&&B", "Two Parts"}));
+    click(0);
+    click(1);
+    EXPECT_EQ(browsers.log.mid(browsers.log.size() - 2),
+              QStringList({"Navigate2 " + record[6], "Navigate2 " + record[7]}));
+    EXPECT_EQ(linksFileBytes(), recordLine(record));
+}
+
 TEST_F(LinksMenuEntries, TheMenuItselfDoesNothing) {
     makeLinks().mnuPstuff_Click();
     EXPECT_EQ(links->form(), nullptr);

@@ -2,13 +2,20 @@
 #include "fakes.h"
 #include "platform/glyphs.h"
 #include "platform/player_view.h"
+#include "wait.h"
+
+#include "common/remote_text.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
@@ -77,6 +84,47 @@ TEST(PlayerView, StatusLineIsReadOutAsTheStatusItShows) {
     player.statusText = "Playing: Night Jazz";
     emit player.changed();
     EXPECT_EQ(read->text(QAccessible::Name), "Playing: Night Jazz");
+}
+
+TEST(PlayerView, AStationsMarkupShowsAsPlainTextOnTheLineAndInItsTooltipWhenHovered) {
+    fakes::FakeMediaPlayer player;
+    platform::PlayerView view(player);
+    QLabel* line = statusLine(view);
+    ASSERT_NE(line, nullptr);
+    // Rendered as markup, the image reads a file that never ends until memory runs out.
+    const QString status = "Playing: Radio - <img src=\"/dev/zero\"><b>x</b>";
+    player.statusText = status;
+    emit player.changed();
+    EXPECT_EQ(line->textFormat(), Qt::PlainText);
+    EXPECT_EQ(line->text(), status);
+    const QString tip = line->toolTip();
+    ASSERT_FALSE(tip.contains("<img")) << tip.toStdString();
+    QTextDocument shown;
+    shown.setHtml(tip);
+    EXPECT_EQ(shown.toPlainText(), status);
+
+    // One hover shows it, as the text it is.
+    view.resize(400, 80);
+    view.show();
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), line->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(line, &hover);
+    EXPECT_TRUE(testsupport::waitFor([] { return QToolTip::isVisible(); }));
+    EXPECT_EQ(QToolTip::text(), tip);
+    QToolTip::hideText();
+}
+
+TEST(PlayerView, ATitleWithLineBreaksControlsAndDirectionOverridesStaysOneCappedLine) {
+    fakes::FakeMediaPlayer player;
+    platform::PlayerView view(player);
+    QLabel* line = statusLine(view);
+    ASSERT_NE(line, nullptr);
+    player.statusText = QString::fromUtf16(u"Playing: One\r\nTwo\x07 \u202E3pm.exe");
+    emit player.changed();
+    EXPECT_EQ(line->text(), "Playing: One Two 3pm.exe");
+    player.statusText = "Playing: " + QString(100 * 1024, QLatin1Char('t'));
+    emit player.changed();
+    EXPECT_EQ(line->text().size(), common::kRemoteTextMaxLength);
+    EXPECT_TRUE(line->text().startsWith("Playing: ttt"));
 }
 
 // Share of the image's pixels that are not fully transparent.

@@ -2,6 +2,7 @@
 // record. The behaviour against real tray hosts is in tray_host_test.cpp.
 #include "platform/tray/qt_notify_area.h"
 
+#include <QTextDocument>
 #include <QWidget>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -77,6 +78,16 @@ TEST(QtNotifyAreaRecord, TipWithoutAnyNulIsReadAsAll64BytesAndNoFurther) {
         char after[8];
     } guarded{data, {'L', 'E', 'A', 'K', 'E', 'D', '!', '\0'}};
     EXPECT_EQ(QtNotifyArea::tipOf(guarded.record), QString(64, 'x'));
+}
+
+// A tip that looks like markup would be rendered as such by the host or by Qt's fallback.
+TEST(QtNotifyAreaRecord, ATipShowsAsPlainTextOnOneLineAndAPlainTipGoesAsItIs) {
+    EXPECT_EQ(QtNotifyArea::toolTipFor("Radio"), "Radio");
+    const QString tip = QtNotifyArea::toolTipFor("<b>R&B</b>\r\nNight");
+    QTextDocument shown;
+    shown.setHtml(tip);
+    EXPECT_EQ(shown.toPlainText(), "<b>R&B</b> Night");
+    EXPECT_FALSE(tip.contains("<b>")) << tip.toStdString();
 }
 
 TEST(QtNotifyAreaMouseMessages, AnEmbeddingHostReportsEachClickAsItsOwnMessage) {

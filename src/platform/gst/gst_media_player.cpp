@@ -3,6 +3,7 @@
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
 
+#include "common/remote_text.h"
 #include "platform/gst/gst_media_player.h"
 #include "platform/gst/playlist.h"
 #include "platform/gst/tag_text.h"
@@ -634,11 +635,13 @@ bool GstMediaPlayer::ensurePipeline() {
             return false;
         }
         g_clear_error(&error); // a bin made with warnings is still usable
+        cleanTextTagsReaching(sink);
         g_object_set(pipeline, "audio-sink", sink, nullptr);
     }
     GstElement* pulse = sinkDescription_.isEmpty() ? makePulseSink() : nullptr;
     const bool streamVolume = pulse != nullptr;
     if (pulse != nullptr) {
+        cleanTextTagsReaching(pulse);
         g_object_set(pipeline, "audio-sink", pulse, nullptr);
         gst_object_unref(pulse);
     }

@@ -1,11 +1,13 @@
 #include "qt_notify_area.h"
 
+#include "common/remote_text.h"
 #include "platform/icon_handles.h"
 #include "platform/window_message.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QStyle>
+#include <QTextDocument>
 #include <QWidget>
 #include <cstring>
 
@@ -89,7 +91,7 @@ void QtNotifyArea::apply(Entry& entry, const NotifyIconData& data) {
     if (data.uFlags & NIF_ICON)
         entry.icon.setIcon(iconOrFallback(data.hIcon, data.hWnd));
     if (data.uFlags & NIF_TIP)
-        entry.icon.setToolTip(tipOf(data));
+        entry.icon.setToolTip(toolTipFor(tipOf(data)));
     if (data.uFlags & NIF_MESSAGE) {
         entry.reportsActivity = true;
         entry.callbackMessage = data.uCallbackMessage;
@@ -136,6 +138,11 @@ QString QtNotifyArea::tipOf(const NotifyIconData& data) {
         static_cast<const char*>(std::memchr(data.szTip, '\0', sizeof data.szTip));
     const auto length = end ? end - data.szTip : static_cast<std::ptrdiff_t>(sizeof data.szTip);
     return QString::fromLocal8Bit(data.szTip, static_cast<qsizetype>(length));
+}
+
+QString QtNotifyArea::toolTipFor(const QString& tip) {
+    const QString line = common::cleanRemoteText(tip);
+    return Qt::mightBeRichText(line) ? common::plainToolTip(line) : line;
 }
 
 } // namespace platform

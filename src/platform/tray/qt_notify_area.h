@@ -53,6 +53,11 @@ public:
     // The tip text of a record: szTip up to its first NUL, or all 64 bytes without one.
     static QString tipOf(const NotifyIconData& data);
 
+    // The icon's tooltip for a tip text: one line of plain text. Tray hosts and Qt's own
+    // fallback render a tip that looks like markup as rich text, so such a tip goes
+    // escaped; any other goes as it is, which every host shows as it is.
+    static QString toolTipFor(const QString& tip);
+
 private:
     struct Entry;
     using Key = std::pair<std::uint32_t, std::uint32_t>;
