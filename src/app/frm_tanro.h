@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/directory_client.h"
 #include "tray/mdl_tray.h"
 
 #include <QMainWindow>
@@ -18,6 +19,9 @@ class About;
 }
 namespace common {
 class ClickLabel;
+}
+namespace directory {
+class FindStationsWindow;
 }
 namespace favourites {
 class FavouritesEditor;
@@ -72,6 +76,7 @@ public:
     void Command1_Click();
     void mnuStartops_Click();
     void mnuFavslist_Click();
+    void mnuFindStations_Click();
     void Label12_Click();
     void Label31_Click();
     void mnuElinks_Click();
@@ -133,6 +138,7 @@ public:
     QMenu* mnuSettings;
     QAction* mnuStartops;
     QAction* mnuFavslist;
+    QAction* mnuFindStations;
     QAction* mnuElinks;
     QAction* mnuSttray;
     QAction* mnuAbout;
@@ -146,6 +152,14 @@ public:
     QMenu* mnuTools; // never shown
     QAction* mnuSinfo;
     tray::TrayMenu* mnuMenu;
+
+    // Where "Find Stations" gets its directory client; until set, the window says the
+    // directory cannot be used.
+    void setStationDirectory(directory::ClientMaker makeClient) {
+        directoryClients_ = std::move(makeClient);
+    }
+    // The "Find Stations" window, made when first opened; null until then.
+    directory::FindStationsWindow* frmFindStations() const { return findStations_.get(); }
 
     links::Links& frmPindle() { return *links_; }
     about::About& frmAbout() { return *about_; }
@@ -167,6 +181,8 @@ private:
     tray::mdlTray mdlTray_;
     std::unique_ptr<links::Links> links_;
     std::unique_ptr<about::About> about_;
+    directory::ClientMaker directoryClients_;
+    std::unique_ptr<directory::FindStationsWindow> findStations_;
 };
 
 } // namespace app
