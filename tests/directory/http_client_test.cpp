@@ -4,6 +4,7 @@
 #include "directory_server.h"
 #include "wait.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -226,6 +227,25 @@ TEST_F(DirectoryClientTest, AFiftyMegabyteAnswerIsRefusedEarlyWithAMessage) {
         EXPECT_TRUE(waitFor([&] { return huge.disconnections == 1; }, 10000));
         EXPECT_LT(huge.bytesSent, 16 * 1024 * 1024) << "announced length: " << announced;
     }
+}
+
+TEST_F(DirectoryClientTest, AHeaderThatNeverEndsIsGivenUpAtTheDeadlineWithAMessage) {
+    // Qt Network sets no limit on a response header's size, so only the deadline ends this.
+    DirectoryServer endless;
+    endless.handler = [](const DirectoryServer::Request&) {
+        DirectoryServer::Reply r;
+        r.endlessBytes = qint64(1) << 40;
+        r.endlessHeader = true;
+        return r;
+    };
+    auto c = client({endless.base()}, 3000);
+    QElapsedTimer clock;
+    clock.start();
+    const auto answer = searchAndWait(*c, named("jazz"), 30000);
+    ASSERT_TRUE(answer.has_value()) << "still waiting after " << clock.elapsed() << " ms";
+    EXPECT_LT(clock.elapsed(), 15000);
+    EXPECT_TRUE(answer->stations.isEmpty());
+    EXPECT_TRUE(answer->error.contains("took too long")) << answer->error.toStdString();
 }
 
 TEST_F(DirectoryClientTest, AnAnswerCutShortOrNotJsonGivesAMessage) {

@@ -65,6 +65,7 @@ public:
         bool cutShort = false;   // announce a longer body than is sent, then close
         qint64 endlessBytes = 0; // send this many bytes of a list with no length given
         bool announceLength = true;
+        bool endlessHeader = false; // header lines that never end, up to endlessBytes
     };
 
     DirectoryServer() {
@@ -135,17 +136,29 @@ private:
                           (reply.status == 200 ? " OK" : " Failing") +
                           "\r\nContent-Type: application/json\r\nConnection: close\r\n";
         if (reply.endlessBytes > 0) {
-            if (reply.announceLength)
+            if (reply.endlessHeader) {
+                socket->write("HTTP/1.1 200 OK\r\n");
+                head.clear();
+            } else if (reply.announceLength)
                 head += "Content-Length: " + QByteArray::number(reply.endlessBytes) + "\r\n";
-            socket->write(head + "\r\n[");
+            if (!reply.endlessHeader)
+                socket->write(head + "\r\n[");
             auto left = std::make_shared<qint64>(reply.endlessBytes - 1);
-            const auto pump = [this, socket, left] {
-                static const QByteArray chunk = [] {
+            const bool header = reply.endlessHeader;
+            const auto pump = [this, socket, left, header] {
+                static const QByteArray records = [] {
                     QByteArray c;
                     while (c.size() < 64 * 1024)
                         c += "{\"name\":\"filler\",\"url\":\"http://127.0.0.1/\"},";
                     return c;
                 }();
+                static const QByteArray headerLines = [] {
+                    QByteArray c;
+                    while (c.size() < 64 * 1024)
+                        c += "X-Filler: " + QByteArray(100, 'f') + "\r\n";
+                    return c;
+                }();
+                const QByteArray& chunk = header ? headerLines : records;
                 while (*left > 0 && socket->bytesToWrite() < 256 * 1024) {
                     const QByteArray part = chunk.left(std::min<qint64>(*left, chunk.size()));
                     socket->write(part);
