@@ -564,6 +564,9 @@ void frmTANRO::Label47_Click() {
 void frmTANRO::closeEvent(QCloseEvent* e) {
     // The window's own close button exits as the "Exit" label does.
     links_->unload();
+    // The search window belongs to this one and goes with it.
+    if (findStations_)
+        findStations_->close();
     QMainWindow::closeEvent(e);
 }
 

@@ -125,3 +125,15 @@ TEST_F(FindStationsInMainWindow, PutInSlotOpensTheEditorWithTheSlotFilledAndSave
     EXPECT_TRUE(dataBytes("Dornelfavs.dat").contains("\"Found FM\""));
     EXPECT_EQ(comboItems().value(1), "Found FM");
 }
+
+TEST_F(FindStationsInMainWindow, ClosingTheMainWindowClosesTheSearchWindowToo) {
+    loadWithDirectory(oneStation());
+    window->show();
+    window->mnuFindStations->trigger();
+    ASSERT_NE(window->frmFindStations(), nullptr);
+    ASSERT_TRUE(window->frmFindStations()->isVisible());
+    window->Label47_Click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->frmFindStations()->isVisible())
+        << "the search window kept the program on screen after its main window closed";
+}
