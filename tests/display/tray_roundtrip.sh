@@ -105,7 +105,7 @@ shot 1-started
 eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove $((X + 20)) $((Y + 10)) click 1
 sleep 0.4
-xdotool key Down Down Down Down Return
+xdotool key Down Down Down Down Down Return # the fifth entry of Tools
 wait_until 300 bash -c "! xwininfo -id $window | grep -q IsViewable" ||
     fail "the main window is still mapped after Send To Sys Tray"
 wait_until 300 icon_present || fail "no icon embedded in the tray"
