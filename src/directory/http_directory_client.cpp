@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 
 namespace directory {
 
@@ -289,16 +290,13 @@ void HttpDirectoryClient::countClick(const QString& stationUuid) {
             network_ = std::make_unique<QNetworkAccessManager>();
         const QUrl url(servers_.first() + QStringLiteral("/json/url/") + uuid);
         QNetworkReply* reply = network_->get(makeRequest(url, userAgent_));
-        auto* received = new qint64(0);
+        auto received = std::make_shared<qint64>(0);
         connect(reply, &QNetworkReply::readyRead, reply, [reply, received] {
             *received += reply->readAll().size();
             if (*received > kMaxClickAnswerBytes)
                 reply->abort();
         });
-        connect(reply, &QNetworkReply::finished, reply, [reply, received] {
-            delete received;
-            reply->deleteLater();
-        });
+        connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
         QTimer::singleShot(limits_.perServerMs, reply, [reply] { reply->abort(); });
     });
 }
