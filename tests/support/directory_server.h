@@ -81,6 +81,16 @@ public:
         });
     }
 
+    // Connections still open are closed without reporting to a server half destroyed.
+    ~DirectoryServer() override {
+        for (QTcpSocket* socket : findChildren<QTcpSocket*>()) {
+            socket->disconnect();
+            delete socket;
+        }
+    }
+    DirectoryServer(const DirectoryServer&) = delete;
+    DirectoryServer& operator=(const DirectoryServer&) = delete;
+
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
 
     // Decides each answer; by default search answers `searchBody` and clicks answer ok.
