@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Every benchmark in one go: start-up (window mapped, beside a bare Qt window), idle memory
-# (beside the same bare window) and stream start / streaming cost (beside a bare
-# gst-launch playbin); then one table of figure, ours, baseline, ratio, goal and whether it
+# (beside the same bare window), stream start / streaming cost (beside a bare gst-launch
+# playbin) and Find Stations (opening and search to rows, beside bare Qt); then one table of figure, ours, baseline, ratio, goal and whether it
 # was met. Full outputs are kept in BUILD_DIR/bench-logs/.
 #   bench/run_all.sh BUILD_DIR
-# BENCH_STARTUP_ROUNDS (10), BENCH_IDLE_ROUNDS (5), BENCH_STREAM_RUNS (10) and
-# BENCH_STREAM_SECONDS (60) shorten or lengthen the runs. The build must point its built-in
-# host names at loopback (tools/korvant.sh bench does).
+# BENCH_STARTUP_ROUNDS (10), BENCH_IDLE_ROUNDS (5), BENCH_STREAM_RUNS (10),
+# BENCH_STREAM_SECONDS (60) and BENCH_DIRECTORY_ROUNDS (10) shorten or lengthen the runs. The
+# build must point its built-in host names and directory servers at loopback (tools/korvant.sh
+# bench does).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -16,7 +17,8 @@ mkdir -p "$logs"
 
 # BENCH_TABLE_ONLY=1 prints the table again from the logs of the last run.
 if [ -z "${BENCH_TABLE_ONLY:-}" ]; then
-    cmake --build "$build" --target korvant startup_bench startup_bare_window stream_start_bench
+    cmake --build "$build" --target korvant startup_bench startup_bare_window stream_start_bench \
+        directory_bench
     echo "== start-up"
     "$here/startup/run_startup_bench.sh" "$build" "${BENCH_STARTUP_ROUNDS:-10}" |
         tee "$logs/startup.txt"
@@ -26,6 +28,10 @@ if [ -z "${BENCH_TABLE_ONLY:-}" ]; then
     echo "== stream start and streaming"
     "$build/bench/stream_start/stream_start_bench" --runs "${BENCH_STREAM_RUNS:-10}" \
         --seconds "${BENCH_STREAM_SECONDS:-60}" | tee "$logs/stream_start.txt"
+    echo "== find stations"
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+        "$build/bench/directory/directory_bench" --rounds "${BENCH_DIRECTORY_ROUNDS:-10}" |
+        tee "$logs/directory.txt"
 fi
 
 # field FILE TEXT N: the Nth whitespace-separated field after TEXT on its first line
@@ -37,6 +43,13 @@ startup_ours=$(awk '$1 == "median" && $2 == "korvant" {print $3}' "$logs/startup
 startup_bare=$(awk '$1 == "median" && $2 == "bare" {print $3}' "$logs/startup.txt")
 web=$(sed -n 's/.*web engine before the browser was shown: \([A-Za-z]*\).*/\1/p' "$logs/startup.txt")
 gst=$(sed -n 's/.*GStreamer before the first play: \([A-Za-z]*\).*/\1/p' "$logs/startup.txt")
+net=$(sed -n 's/.*Qt Network before the first search: \([A-Za-z]*\).*/\1/p' "$logs/startup.txt")
+d=$logs/directory.txt
+find_open_ours=$(field "$d" "median window opened, ms: ours" 1)
+find_open_bare=$(field "$d" "median window opened, ms: ours" 3)
+find_rows_ours=$(field "$d" "median search -> 100 rows shown, ms: ours" 1)
+find_rows_bare=$(field "$d" "median search -> 100 rows shown, ms: ours" 3)
+find_show_ours=$(field "$d" "median answer -> 100 rows shown, ms: ours" 1)
 idle_rss_ours=$(awk '$1 == "idle" && $2 == "korvant" {print $4}' "$logs/idle_memory.txt")
 idle_pss_ours=$(awk '$1 == "idle" && $2 == "korvant" {print $6}' "$logs/idle_memory.txt")
 idle_rss_bare=$(awk '$1 == "idle" && $2 == "bare" {print $4}' "$logs/idle_memory.txt")
@@ -74,6 +87,10 @@ echo "|------------------------------------------|-----------|-----------|------
 row "window mapped, ms (bare Qt window)" "$startup_ours" "$startup_bare" "<= 150 ms, <= 1.3x" 150 1.3
 awk -v w="$web" 'BEGIN { printf "| %-40s | %9s | %9s | %6s | %-22s | %-4s |\n", "web engine before browser shown", w == "" ? "?" : w, "-", "-", "none", w == "none" ? "yes" : "NO" }'
 awk -v w="$gst" 'BEGIN { printf "| %-40s | %9s | %9s | %6s | %-22s | %-4s |\n", "GStreamer before first play", w == "" ? "?" : w, "-", "-", "none", w == "none" ? "yes" : "NO" }'
+awk -v w="$net" 'BEGIN { printf "| %-40s | %9s | %9s | %6s | %-22s | %-4s |\n", "Qt Network before first search", w == "" ? "?" : w, "-", "-", "none", w == "none" ? "yes" : "NO" }'
+row "Find Stations opened, ms (bare window)" "$find_open_ours" "$find_open_bare" "<= 1.5x" - 1.5
+row "search -> 100 rows, ms (bare fetch+fill)" "$find_rows_ours" "$find_rows_bare" "<= 2.0x" - 2.0
+row "answer -> 100 rows shown, ms" "$find_show_ours" "-" "<= 50 ms" 50 -
 row "idle RSS, MiB (bare Qt window)" "$idle_rss_ours" "$idle_rss_bare" "< 60 MiB (target 40)" 60 -
 row "idle PSS, MiB (bare Qt window)" "$idle_pss_ours" "$idle_pss_bare" "-" - -
 row "URL -> playing, ms (bare playbin)" "$start_ours" "$start_bare" "<= 400 ms, <= 1.10x" 400 1.10

@@ -129,7 +129,8 @@ test)
     # contact any other host.
     cmake -S "$here" -B "$here/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKORVANT_BUILD_TESTS=ON -DKORVANT_WERROR=ON \
-        -DKORVANT_COMMUNITY_HOST=127.0.0.1 -DKORVANT_FERROW_HOST=127.0.0.1
+        -DKORVANT_COMMUNITY_HOST=127.0.0.1 -DKORVANT_FERROW_HOST=127.0.0.1 \
+        -DKORVANT_DIRECTORY_SERVERS=http://127.0.0.1:9
     cmake --build "$here/build-test"
     (cd "$here/build-test" && ctest --output-on-failure --timeout 600 -j2)
 
@@ -138,7 +139,8 @@ test)
     # in the suppressions file; a report from any of our own code fails the run.
     cmake -S "$here" -B "$here/build-test-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKORVANT_BUILD_TESTS=ON -DKORVANT_WERROR=ON -DKORVANT_SANITIZE=ON \
-        -DKORVANT_COMMUNITY_HOST=127.0.0.1 -DKORVANT_FERROW_HOST=127.0.0.1
+        -DKORVANT_COMMUNITY_HOST=127.0.0.1 -DKORVANT_FERROW_HOST=127.0.0.1 \
+        -DKORVANT_DIRECTORY_SERVERS=http://127.0.0.1:9
     cmake --build "$here/build-test-asan"
     (
         cd "$here/build-test-asan"
@@ -164,14 +166,14 @@ bench)
     install_missing "${packages[@]}" "${test_packages[@]}"
     cmake -S "$here" -B "$here/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKORVANT_BUILD_TESTS=ON -DKORVANT_COMMUNITY_HOST=127.0.0.1 \
-        -DKORVANT_FERROW_HOST=127.0.0.1
+        -DKORVANT_FERROW_HOST=127.0.0.1 -DKORVANT_DIRECTORY_SERVERS=http://127.0.0.1:9
     exec "$here/bench/run_all.sh" "$here/build-bench"
     ;;
 soak)
     install_missing "${packages[@]}" "${test_packages[@]}"
     cmake -S "$here" -B "$here/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKORVANT_BUILD_TESTS=ON -DKORVANT_COMMUNITY_HOST=127.0.0.1 \
-        -DKORVANT_FERROW_HOST=127.0.0.1
+        -DKORVANT_FERROW_HOST=127.0.0.1 -DKORVANT_DIRECTORY_SERVERS=http://127.0.0.1:9
     cmake --build "$here/build-bench" --target soak_player
     exec "$here/bench/soak/soak.sh" "${2:-30}" "$here/build-bench"
     ;;

@@ -36,6 +36,7 @@ struct Program {
     std::vector<double> ms;
     bool webSeen = false;
     bool gstSeen = false;
+    bool networkSeen = false;
 };
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
@@ -171,7 +172,9 @@ int main(int argc, char** argv) {
             if (p.checkWeb) {
                 std::this_thread::sleep_for(std::chrono::seconds(1));
                 p.webSeen = p.webSeen || webEngineRunning(pid);
-                p.gstSeen = p.gstSeen || mapsOf(pid).find("libgstreamer") != std::string::npos;
+                const std::string maps = mapsOf(pid);
+                p.gstSeen = p.gstSeen || maps.find("libgstreamer") != std::string::npos;
+                p.networkSeen = p.networkSeen || maps.find("libQt6Network") != std::string::npos;
             }
             kill(pid, SIGTERM);
             waitpid(pid, nullptr, 0);
@@ -190,8 +193,9 @@ int main(int argc, char** argv) {
                     median(p.ms) / base);
         if (p.checkWeb)
             std::printf("  web engine before the browser was shown: %s; GStreamer before the "
-                        "first play: %s",
-                        p.webSeen ? "YES" : "none", p.gstSeen ? "YES" : "none");
+                        "first play: %s; Qt Network before the first search: %s",
+                        p.webSeen ? "YES" : "none", p.gstSeen ? "YES" : "none",
+                        p.networkSeen ? "YES" : "none");
         std::printf("\n");
     }
     xcb_disconnect(c);

@@ -8,6 +8,7 @@
 #include "common/data_folder.h"
 #include "common/remote_text.h"
 #include "common/text_field.h"
+#include "directory/find_stations_window.h"
 #include "favourites/favourites_editor.h"
 #include "favourites/favourites_file.h"
 #include "links/links.h"
@@ -248,6 +249,7 @@ void frmTANRO::buildMenus() {
     mnuSettings->setObjectName("mnuSettings");
     mnuStartops = mnuSettings->addAction(tr("Start Up Options"));
     mnuFavslist = mnuSettings->addAction(tr("Favorite Stations List"));
+    mnuFindStations = mnuSettings->addAction(tr("Find Stations"));
     mnuElinks = mnuSettings->addAction(tr("Links Menu"));
     mnuSttray = mnuSettings->addAction(tr("Send To Sys Tray"));
     mnuAbout = mnuSettings->addAction(tr("About Korvant"));
@@ -275,6 +277,7 @@ void frmTANRO::connectHandlers() {
     onToggleEntry(mnuMenu->mnuPlaystop, this, [this] { mnuPlaystop_Click(); });
     onToggleEntry(mnuMenu->mnuPause, this, [this] { mnuPause_Click(); });
     onToggleEntry(mnuMenu->mnuMute1, this, [this] { mnuMute1_Click(); });
+    connect(mnuFindStations, &QAction::triggered, this, &frmTANRO::mnuFindStations_Click);
     connect(mnuElinks, &QAction::triggered, this, &frmTANRO::mnuElinks_Click);
     connect(mnuSttray, &QAction::triggered, this, &frmTANRO::mnuSttray_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmTANRO::mnuAbout_Click);
@@ -479,6 +482,31 @@ void frmTANRO::mnuFavslist_Click() {
     }
 }
 
+void frmTANRO::mnuFindStations_Click() {
+    // Made at the first opening, so start-up pays nothing for it.
+    if (!findStations_) {
+        directory::FindStationsHooks hooks;
+        hooks.makeClient = directoryClients_;
+        hooks.play = [this](const QString& address) { Frame5->tester->play(address); };
+        hooks.slotNames = [this] {
+            QStringList names;
+            for (const QLineEdit* field : Frame3->txtStaname)
+                names << field->text();
+            return names;
+        };
+        hooks.putInSlot = [this](int slot, const QString& name, const QString& address) {
+            Frame3->fillSlot(slot, name, address);
+            if (!mnuFavslist->isChecked())
+                mnuFavslist_Click();
+        };
+        findStations_ = std::make_unique<directory::FindStationsWindow>(std::move(hooks), this);
+    }
+    findStations_->show();
+    findStations_->raise();
+    findStations_->activateWindow();
+    findStations_->txtName->setFocus();
+}
+
 void frmTANRO::Label12_Click() {
     closeSidePanel();
 }
@@ -635,6 +663,9 @@ void frmTANRO::Label47_Click() {
 void frmTANRO::closeEvent(QCloseEvent* e) {
     // The window's own close button exits as the "Exit" label does.
     links_->unload();
+    // The search window belongs to this one and goes with it.
+    if (findStations_)
+        findStations_->close();
     QMainWindow::closeEvent(e);
 }
 

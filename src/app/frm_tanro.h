@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/directory_client.h"
 #include "tray/mdl_tray.h"
 
 #include <QMainWindow>
@@ -19,6 +20,9 @@ class About;
 }
 namespace common {
 class ClickLabel;
+}
+namespace directory {
+class FindStationsWindow;
 }
 namespace favourites {
 class FavouritesEditor;
@@ -73,6 +77,7 @@ public:
     void Command1_Click();
     void mnuStartops_Click();
     void mnuFavslist_Click();
+    void mnuFindStations_Click();
     void Label12_Click();
     void Label31_Click();
     void mnuElinks_Click();
@@ -134,6 +139,7 @@ public:
     QMenu* mnuSettings;
     QAction* mnuStartops;
     QAction* mnuFavslist;
+    QAction* mnuFindStations;
     QAction* mnuElinks;
     QAction* mnuSttray;
     QAction* mnuAbout;
@@ -147,6 +153,14 @@ public:
     QMenu* mnuTools; // never shown
     QAction* mnuSinfo;
     tray::TrayMenu* mnuMenu;
+
+    // Where "Find Stations" gets its directory client; until set, the window says the
+    // directory cannot be used.
+    void setStationDirectory(directory::ClientMaker makeClient) {
+        directoryClients_ = std::move(makeClient);
+    }
+    // The "Find Stations" window, made when first opened; null until then.
+    directory::FindStationsWindow* frmFindStations() const { return findStations_.get(); }
 
     links::Links& frmPindle() { return *links_; }
     about::About& frmAbout() { return *about_; }
@@ -173,6 +187,8 @@ private:
     std::unique_ptr<links::Links> links_;
     std::unique_ptr<about::About> about_;
     std::vector<QWidget*> belowClientArea_;
+    directory::ClientMaker directoryClients_;
+    std::unique_ptr<directory::FindStationsWindow> findStations_;
 };
 
 } // namespace app

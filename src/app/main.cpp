@@ -3,6 +3,7 @@
 #include "app/frm_tanro.h"
 #include "common/application_id.h"
 #include "common/data_folder.h"
+#include "directory/directory_loader.h"
 #include "platform/gst/lazy_media_player.h"
 #include "platform/qt_message_box.h"
 #include "platform/tray/qt_notify_area.h"
@@ -13,6 +14,9 @@
 
 #ifndef KORVANT_COMMUNITY_HOST
 #error "KORVANT_COMMUNITY_HOST must be set by the build"
+#endif
+#ifndef KORVANT_DIRECTORY_SERVERS
+#error "KORVANT_DIRECTORY_SERVERS must be set by the build (empty for DNS discovery)"
 #endif
 
 int main(int argc, char** argv) {
@@ -36,6 +40,8 @@ int main(int argc, char** argv) {
     app::frmTANRO window({player, notifyArea, shell, browsers, messages, common::dataFolder(),
                           QStringLiteral(KORVANT_COMMUNITY_HOST),
                           [] { QCoreApplication::exit(0); }});
+    window.setStationDirectory(directory::clientFromModule(
+        QStringLiteral(KORVANT_DIRECTORY_SERVERS), QStringLiteral("KorvantLite/" KORVANT_VERSION)));
     window.Form_Load();
     if (!window.isInTray())
         window.show();

@@ -77,4 +77,11 @@ void FavouritesEditor::setUrls(const Slots& s) {
         common::showText(txtStaurl[i], s[i].url);
 }
 
+void FavouritesEditor::fillSlot(int slot, const QString& name, const QString& url) {
+    if (slot < 0 || slot >= kSlots)
+        return;
+    common::showText(txtStaname[slot], name);
+    common::showText(txtStaurl[slot], url);
+}
+
 } // namespace favourites

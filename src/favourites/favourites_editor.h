@@ -27,6 +27,8 @@ public:
     // Start-up fills the fields from the file: names first, then addresses.
     void setNames(const Slots& stations);
     void setUrls(const Slots& stations);
+    // Writes one slot's fields (0-based), unsaved, as if the user had typed them.
+    void fillSlot(int slot, const QString& name, const QString& url);
 
     std::array<QLineEdit*, kSlots> txtStaname{};
     std::array<QLineEdit*, kSlots> txtStaurl{};

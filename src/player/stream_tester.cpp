@@ -62,7 +62,11 @@ void StreamTester::cmdStreamtest_Click() {
         Text1->setFocus();
         return;
     }
-    player_.setURL(Text1->text());
+    play(Text1->text());
+}
+
+void StreamTester::play(const QString& address) {
+    player_.setURL(address);
 }
 
 } // namespace player

@@ -25,6 +25,9 @@ public:
 
     void lblTeststr_Click();
     void cmdStreamtest_Click();
+    // Plays an address at once without storing it: the drop-down, the status line and the
+    // favourites stay as they are. What the "Test" button does with the typed address.
+    void play(const QString& address);
 
     common::ClickLabel* lblTeststr;
     QLineEdit* Text1;

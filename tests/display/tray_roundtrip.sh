@@ -120,7 +120,7 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 before=$(visible_windows)
 xdotool mousemove $((X + 20)) $((Y + 10)) click 1
 wait_until 1000 more_windows_than "$before" || fail "a click on Tools opened no menu"
-xdotool key Down Down Down Down Return
+xdotool key Down Down Down Down Down Return # the fifth entry of Tools
 wait_until 1000 bash -c "! xwininfo -id $window | grep -q IsViewable" ||
     fail "the main window is still mapped after Send To Sys Tray"
 wait_until 1000 icon_present || fail "no icon embedded in the tray"
