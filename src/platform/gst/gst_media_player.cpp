@@ -844,7 +844,7 @@ void GstMediaPlayer::onMessage(GstMessage* message) {
             const int interval = responseHeader(s, "icy-metaint").trimmed().toInt(&ok);
             if (ok && interval > 0 && interval < minIcyMetaInterval && !failedThisAttempt_) {
                 failedThisAttempt_ = true;
-                fail(QStringLiteral("Unusable stream: a title every %1 bytes of audio")
+                fail(QStringLiteral("Unusable stream: in-band titles after every %1 bytes")
                          .arg(interval));
             }
         }
