@@ -555,4 +555,18 @@ TEST_F(FailingAddress, RemoteHlsManifestNamingALocalFileNeverOpensIt) {
     ::close(watch);
 }
 
+TEST_F(FailingAddress, ChunkedPlaylistIsReadWholeAcrossItsChunks) {
+    TinyHttpServer web;
+    const QByteArray entry = web.url("/missing.mp3").toUtf8() + "\n";
+    const QByteArray first = entry.left(10), second = entry.mid(10);
+    // The chunk boundary falls inside the address; the connection stays open after the last.
+    web.rawAnswers["/chunked.m3u"] = "HTTP/1.1 200 OK\r\nContent-Type: audio/x-mpegurl\r\n"
+                                     "Transfer-Encoding: chunked\r\n\r\n" +
+                                     QByteArray::number(first.size(), 16) + "\r\n" + first +
+                                     "\r\n" + QByteArray::number(second.size(), 16) + "\r\n" +
+                                     second + "\r\n0\r\n\r\n";
+    expectFailure(web.url("/chunked.m3u"), "Not found (404)");
+    EXPECT_TRUE(web.requests.contains("/missing.mp3"));
+}
+
 } // namespace

@@ -7,6 +7,8 @@
 // much memory and time, and the socket is closed the moment the fetch gives up or its
 // owner aborts or deletes it: no reading goes on behind the owner's back.
 
+#include "platform/gst/http_response.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -21,33 +23,6 @@ class QTcpSocket;
 class QTimer;
 
 namespace platform {
-
-namespace fetch {
-
-// Header bytes (status line included) beyond which an answer is given up on: real
-// playlist servers send well under 2 KiB.
-inline constexpr qsizetype maxHeaderBytes = 16 * 1024;
-inline constexpr int maxRedirects = 5;
-
-// The status line and headers of an HTTP (or SHOUTcast "ICY") answer.
-struct ResponseHead {
-    bool valid = false;
-    int status = 0;
-    QByteArray contentType;
-    QByteArray location;
-    qint64 contentLength = -1; // -1: not given
-    bool chunked = false;
-};
-
-// Reads the head of an answer, the bytes before the blank line (without it). Takes any
-// bytes; an unreadable status line gives valid == false.
-ResponseHead parseResponseHead(const QByteArray& head);
-
-// The body of a chunked transfer; what a truncated or malformed body holds up to the
-// damage. Never returns more bytes than it was given.
-QByteArray dechunk(const QByteArray& raw);
-
-} // namespace fetch
 
 class PlaylistFetch final : public QObject {
 public:
