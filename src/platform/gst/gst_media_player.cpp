@@ -355,6 +355,7 @@ void GstMediaPlayer::tryNext() {
     if (triesLeft_-- <= 0)
         pending_.clear();
     if (pending_.empty()) {
+        budget_->stop(); // the address has ended, with its reason
         if (everPlayed_ && lastFailureTransient_)
             scheduleReconnect();
         else
