@@ -473,6 +473,8 @@ TEST_F(FailingAddress, EndlessHeaderLineIsGivenUpOnAtOnceWithItsConnectionClosed
     EXPECT_TRUE(waitFor([&] { return hostile.openConnections() == 0; }, 5000))
         << "the player kept reading the endless header";
     EXPECT_LT(hostile.endlessBytesSent, 1024 * 1024);
+    // The same line where a stream was expected.
+    expectFailure(hostile.url("/endless"), "The server's headers are too long");
     // The next playlist, on another server, is read as ever.
     expectFailure(good.url("/empty.pls"), "no playable entries");
 

@@ -33,6 +33,8 @@ constexpr int fetchTimeoutMs = 10000;
 // never fill.
 constexpr int minIcyMetaInterval = 256;
 constexpr int probeTimeoutMs = 5000;
+// The source has already waited its own timeout when a diagnosis starts.
+constexpr int diagnosisTimeoutMs = 3000;
 // Seconds of silence from the server before the HTTP source gives up (its own default is
 // 15 s plus a retry); a dead connection should be noticed well within that.
 constexpr guint sourceTimeoutSeconds = 10;
@@ -594,17 +596,9 @@ void GstMediaPlayer::probeServer(const QUrl& url) {
             secure->deleteLater();
         });
     } else {
-        // The HTTP source could not get an answer from a server that takes connections:
-        // it does not answer (or hangs up unanswered), rather than being unreachable.
-        const QString unanswered = QStringLiteral("Could not connect to %1").arg(url.host());
-        connect(socket, &QTcpSocket::connected, this, [this, socket, attempt, unanswered] {
+        connect(socket, &QTcpSocket::connected, socket, [socket] {
             socket->abort();
             socket->deleteLater();
-            if (attempt != attempt_ || lastFailure_ != unanswered)
-                return;
-            lastFailure_ = QStringLiteral("The server does not answer");
-            if (state_ == psReady && status_ == unanswered)
-                setState(psReady, lastFailure_);
         });
     }
     QTimer::singleShot(probeTimeoutMs, socket, [socket] {
@@ -617,6 +611,37 @@ void GstMediaPlayer::probeServer(const QUrl& url) {
         socket->connectToHost(url.host(), quint16(url.port(80)));
 }
 
+void GstMediaPlayer::diagnoseServer(const QUrl& url) {
+    // The HTTP source reports a failed connection without its reason; the player's own
+    // fetch of the same address tells refused from unknown host from a server that takes
+    // the connection but does not answer, or answers with endless headers.
+    if (diagnosis_ != nullptr) {
+        diagnosis_->abort();
+        diagnosis_->deleteLater();
+    }
+    PlaylistFetch::Options options;
+    options.userAgent = userAgent;
+    options.maxBodyBytes = playlist::maxBodyBytes;
+    options.deadlineMs = diagnosisTimeoutMs;
+    const unsigned attempt = attempt_;
+    const QString unrefined = QStringLiteral("Could not connect to %1").arg(url.host());
+    diagnosis_ = new PlaylistFetch(
+        url, std::move(options),
+        [this, attempt, unrefined](const PlaylistFetch::Result& result) {
+            if (diagnosis_ != nullptr)
+                diagnosis_->deleteLater();
+            diagnosis_ = nullptr;
+            // An answer now, or a refusal by status, leaves the source's own words.
+            if (attempt != attempt_ || result.outcome != PlaylistFetch::Outcome::Failed ||
+                result.why.isEmpty() || lastFailure_ != unrefined)
+                return;
+            lastFailure_ = result.why;
+            if (state_ == psReady && status_ == unrefined)
+                setState(psReady, result.why);
+        },
+        this);
+}
+
 void GstMediaPlayer::halt() {
     ++attempt_;
     reconnectTimer_->stop();
@@ -627,6 +652,11 @@ void GstMediaPlayer::halt() {
         fetch_->abort(); // the socket is closed here, not when the object goes
         fetch_->deleteLater();
         fetch_ = nullptr;
+    }
+    if (diagnosis_ != nullptr) {
+        diagnosis_->abort();
+        diagnosis_->deleteLater();
+        diagnosis_ = nullptr;
     }
     if (probe_ != nullptr) {
         probe_->abort();
@@ -909,7 +939,7 @@ void GstMediaPlayer::onError(GstMessage* message) {
         const QUrl url = current_.url;
         fail(QStringLiteral("Could not connect to %1").arg(url.host()), true);
         if (url.scheme() != "https") // HTTPS is probed at every open
-            probeServer(url);
+            diagnoseServer(url);
     } else if (notAudio) {
         // Text where audio was expected may be a playlist that its name did not announce.
         if (!current_.fetched && (isHttp(current_.url) || current_.url.isLocalFile())) {

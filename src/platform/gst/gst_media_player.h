@@ -88,6 +88,7 @@ private:
     void onWatchdogTick();
     void onBudgetExpired();
     void probeServer(const QUrl& url);
+    void diagnoseServer(const QUrl& url);
     void halt();
     bool ensurePipeline();
     void applyVolume();
@@ -110,6 +111,7 @@ private:
     _GstElement* pipeline_ = nullptr;
     unsigned busWatch_ = 0;
     QPointer<PlaylistFetch> fetch_;
+    QPointer<PlaylistFetch> diagnosis_; // why the HTTP source could not connect
     QPointer<QTcpSocket> probe_;
 
     std::deque<Entry> pending_; // entries still to try for the current address
