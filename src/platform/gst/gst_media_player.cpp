@@ -428,8 +428,10 @@ void GstMediaPlayer::fetchPlaylist(const Entry& entry) {
     options.deadlineMs = fetchTimeoutMs;
     options.ownCertificates = trustOwnCertificates_;
     options.caCertificates = caCertificates_;
-    if (fetch_ != nullptr)
+    if (fetch_ != nullptr) {
         fetch_->abort();
+        fetch_->deleteLater();
+    }
     const unsigned attempt = attempt_;
     // An address named like a playlist may be the stream itself; it goes to the pipeline as
     // soon as the headers say audio. Anything else larger than a playlist can be is refused.
