@@ -244,6 +244,7 @@ GstMediaPlayer::GstMediaPlayer(QString audioSinkDescription, QObject* parent)
     watchdog_->setInterval(1000);
     connect(watchdog_, &QTimer::timeout, this, &GstMediaPlayer::onWatchdogTick);
     budget_->setSingleShot(true);
+    budget_->setTimerType(Qt::PreciseTimer); // a coarse timer may run 5 % over
     connect(budget_, &QTimer::timeout, this, &GstMediaPlayer::onBudgetExpired);
 }
 
