@@ -529,7 +529,19 @@ void GstMediaPlayer::onBudgetExpired() {
         why = QStringLiteral("The station did not start within %1 s").arg(resolveBudgetMs / 1000);
         transient = true;
     }
+    // A diagnosis under way goes on to put the last failure in words; one already connected
+    // and unanswered has said enough.
+    PlaylistFetch* diagnosis = diagnosis_;
+    diagnosis_ = nullptr;
+    if (diagnosis != nullptr && diagnosis->awaitingAnswer() &&
+        why == QStringLiteral("Could not connect to %1").arg(current_.url.host())) {
+        why = QStringLiteral("The server does not answer");
+        diagnosis->abort();
+        diagnosis->deleteLater();
+        diagnosis = nullptr;
+    }
     halt(); // also ends the fetch or stream in progress and any entries still to try
+    diagnosis_ = diagnosis;
     lastFailure_ = why;
     lastFailureTransient_ = transient;
     tryNext();
@@ -626,17 +638,18 @@ void GstMediaPlayer::diagnoseServer(const QUrl& url) {
     options.userAgent = userAgent;
     options.maxBodyBytes = playlist::maxBodyBytes;
     options.deadlineMs = diagnosisTimeoutMs;
-    const unsigned attempt = attempt_;
     const QString unrefined = QStringLiteral("Could not connect to %1").arg(url.host());
+    // Stale answers cannot arrive: every halt aborts the diagnosis, except the one that ends
+    // the address, which leaves it to refine the reason shown.
     diagnosis_ = new PlaylistFetch(
         url, std::move(options),
-        [this, attempt, unrefined](const PlaylistFetch::Result& result) {
+        [this, unrefined](const PlaylistFetch::Result& result) {
             if (diagnosis_ != nullptr)
                 diagnosis_->deleteLater();
             diagnosis_ = nullptr;
             // An answer now, or a refusal by status, leaves the source's own words.
-            if (attempt != attempt_ || result.outcome != PlaylistFetch::Outcome::Failed ||
-                result.why.isEmpty() || lastFailure_ != unrefined)
+            if (result.outcome != PlaylistFetch::Outcome::Failed || result.why.isEmpty() ||
+                lastFailure_ != unrefined)
                 return;
             lastFailure_ = result.why;
             if (state_ == psReady && status_ == unrefined)

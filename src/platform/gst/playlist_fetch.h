@@ -57,6 +57,8 @@ public:
 
     // Closes the connection now; done is never called.
     void abort();
+    // Connected, and not one byte of an answer yet.
+    bool awaitingAnswer() const { return connected_ && !finished_ && head_.isEmpty(); }
 
 private:
     void connectTo(const QUrl& url);
