@@ -1,7 +1,9 @@
 // Any body from any server, under each Content-Type and base address the player meets:
 // the parser keeps to its caps, gives only valid addresses of the allowed schemes, and
 // never lets a remote playlist name a local file. The typed-address reader gives a
-// valid address whenever it reports no error.
+// valid address whenever it reports no error. The same bytes read as an HTTP answer give a
+// head within its bounds and a de-chunked body no larger than what arrived.
+#include "platform/gst/http_response.h"
 #include "platform/gst/playlist.h"
 
 #include <QByteArray>
@@ -78,6 +80,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     pl::kindFromContent(body);
     pl::isHls(body);
+
+    namespace fe = platform::fetch;
+    const auto [end, length] = fe::headEnd(body, 0);
+    if (end >= 0 && (end + length > body.size() || (length != 2 && length != 4)))
+        fail("head end outside the answer", body);
+    const fe::ResponseHead head = fe::parseResponseHead(end >= 0 ? body.left(end) : body);
+    if (head.valid && (head.status < 100 || head.status > 999))
+        fail("status out of range", body);
+    if (head.contentLength < -1)
+        fail("negative content length", body);
+    if (fe::dechunk(body).size() > body.size())
+        fail("de-chunked body larger than the bytes given", body);
 
     const QString typed = QString::fromUtf8(body);
     const pl::Address address = pl::resolveAddress(typed);

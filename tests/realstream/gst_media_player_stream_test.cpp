@@ -11,6 +11,8 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using platform::GstMediaPlayer;
 using namespace realstream;
@@ -475,6 +477,120 @@ TEST_F(FailingAddress, PlaylistsThatNameThemselvesEndAfterABoundedNumberOfFetche
     web.pages["/bomb.m3u"] = {"audio/x-mpegurl", body};
     expectFailure(web.url("/bomb.m3u"), "Too many nested playlists");
     EXPECT_LE(web.requests.size(), 64);
+}
+
+TEST_F(FailingAddress, EndlessHeaderLineIsGivenUpOnAtOnceWithItsConnectionClosed) {
+    TinyHttpServer hostile;
+    hostile.endlessHeaderPaths << "/endless.pls"
+                               << "/endless";
+    hostile.silentPaths << "/silent.pls";
+    TinyHttpServer good;
+    good.pages["/empty.pls"] = {"audio/x-scpls", "[playlist]\nNumberOfEntries=0\n"};
+    QElapsedTimer elapsed;
+    elapsed.start();
+    expectFailure(hostile.url("/endless.pls"), "The server's headers are too long");
+    EXPECT_LT(elapsed.elapsed(), 5000);
+    EXPECT_TRUE(waitFor([&] { return hostile.openConnections() == 0; }, 5000))
+        << "the player kept reading the endless header";
+    EXPECT_LT(hostile.endlessBytesSent, 1024 * 1024);
+    // The same line where a stream was expected.
+    expectFailure(hostile.url("/endless"), "The server's headers are too long");
+    // The next playlist, on another server, is read as ever.
+    expectFailure(good.url("/empty.pls"), "no playable entries");
+
+    // A stop and a station change close a fetch still waiting for its answer.
+    player.setURL(hostile.url("/silent.pls"));
+    ASSERT_TRUE(waitFor([&] { return hostile.openConnections() == 1; }, 5000));
+    player.controls().stop();
+    EXPECT_TRUE(waitFor([&] { return hostile.openConnections() == 0; }, 5000));
+    player.setURL(hostile.url("/silent.pls"));
+    ASSERT_TRUE(waitFor([&] { return hostile.openConnections() == 1; }, 5000));
+    expectFailure(good.url("/empty.pls"), "no playable entries");
+    EXPECT_TRUE(waitFor([&] { return hostile.openConnections() == 0; }, 5000));
+}
+
+TEST_F(FailingAddress, PlaylistOfServersThatNeverAnswerEndsWithinItsBudgetSayingSo) {
+    TinyHttpServer silent;
+    TinyHttpServer web;
+    QByteArray body = "#EXTM3U\n";
+    for (int i = 0; i < 64; ++i) {
+        // Streams and playlists alike: the pipeline's source and the player's own fetch.
+        const QString path = QString::fromLatin1(i % 2 == 0 ? "/s%1.mp3" : "/s%1.pls").arg(i);
+        silent.silentPaths << path;
+        body += silent.url(path).toUtf8() + "\n";
+    }
+    web.pages["/many.m3u"] = {"audio/x-mpegurl", body};
+    QElapsedTimer elapsed;
+    elapsed.start();
+    player.setURL(web.url("/many.m3u"));
+    ASSERT_TRUE(waitFor([&] { return player.playState() == platform::psReady; },
+                        GstMediaPlayer::resolveBudgetMs + 15000))
+        << player.status().toStdString();
+    EXPECT_LE(elapsed.elapsed(), GstMediaPlayer::resolveBudgetMs + 2000);
+    EXPECT_EQ(player.status(), "The server does not answer");
+    spin(300); // nothing late changes the reason
+    EXPECT_EQ(player.status(), "The server does not answer");
+    EXPECT_TRUE(waitFor([&] { return silent.openConnections() == 0; }, 5000))
+        << silent.openConnections() << " connections left open";
+}
+
+TEST_F(FailingAddress, RedirectLoopsLongChainsAndRedirectsToFilesSayWhatHappened) {
+    TinyHttpServer web;
+    web.redirects["/loop-a"] = web.url("/loop-b").toUtf8();
+    web.redirects["/loop-b"] = web.url("/loop-a").toUtf8();
+    for (int i = 0; i < 50; ++i)
+        web.redirects[QStringLiteral("/step%1").arg(i)] =
+            web.url(QStringLiteral("/step%1").arg(i + 1)).toUtf8();
+    web.redirects["/to-file"] = "file:///etc/passwd";
+    web.redirects["/loop.pls"] = web.url("/loop.pls").toUtf8();
+    web.redirects["/to-file.pls"] = "file:///etc/passwd";
+    expectFailure(web.url("/loop-a"), "Redirect loop");
+    expectFailure(web.url("/step0"), "Too many redirects");
+    expectFailure(web.url("/to-file"), "Refused a redirect to a file: address");
+    expectFailure(web.url("/loop.pls"), "Redirect loop");
+    expectFailure(web.url("/to-file.pls"), "Refused a redirect to a file: address");
+}
+
+TEST_F(FailingAddress, ServerSendingATitleAfterEveryByteFailsRatherThanBufferingForever) {
+    TinyHttpServer web;
+    web.rawAnswers["/tiny.mp3"] =
+        "ICY 200 OK\r\ncontent-type: audio/mpeg\r\nicy-metaint: 1\r\n\r\n" + QByteArray(4096, 1);
+    expectFailure(web.url("/tiny.mp3"), "in-band titles after every 1 bytes");
+}
+
+TEST_F(FailingAddress, RemoteHlsManifestNamingALocalFileNeverOpensIt) {
+    QTemporaryDir dir;
+    const QString secret = dir.filePath("secret.ts");
+    QFile file(secret);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(secret).constData(), IN_OPEN), 0);
+    TinyHttpServer web;
+    web.pages["/live.m3u8"] = {"application/vnd.apple.mpegurl",
+                               "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:0\n"
+                               "#EXTINF:10,\n" +
+                                   QUrl::fromLocalFile(secret).toEncoded() + "\n#EXT-X-ENDLIST\n"};
+    expectFailure(web.url("/live.m3u8"), "a remote stream named a local file");
+    char events[4096];
+    EXPECT_LE(::read(watch, events, sizeof events), 0) << "the local file was opened";
+    ::close(watch);
+}
+
+TEST_F(FailingAddress, ChunkedPlaylistIsReadWholeAcrossItsChunks) {
+    TinyHttpServer web;
+    const QByteArray entry = web.url("/missing.mp3").toUtf8() + "\n";
+    const QByteArray first = entry.left(10), second = entry.mid(10);
+    // The chunk boundary falls inside the address; the connection stays open after the last.
+    web.rawAnswers["/chunked.m3u"] = "HTTP/1.1 200 OK\r\nContent-Type: audio/x-mpegurl\r\n"
+                                     "Transfer-Encoding: chunked\r\n\r\n" +
+                                     QByteArray::number(first.size(), 16) + "\r\n" + first +
+                                     "\r\n" + QByteArray::number(second.size(), 16) + "\r\n" +
+                                     second + "\r\n0\r\n\r\n";
+    expectFailure(web.url("/chunked.m3u"), "Not found (404)");
+    EXPECT_TRUE(web.requests.contains("/missing.mp3"));
 }
 
 } // namespace

@@ -150,7 +150,8 @@ private:
     QString error_;
 };
 
-// Serves fixed bodies on 127.0.0.1 by path; unknown paths get 404.
+// Serves fixed bodies on 127.0.0.1 by path; unknown paths get 404. Hostile answers on
+// request: silence, a header line that never ends, any raw bytes.
 class TinyHttpServer : public QTcpServer {
 public:
     struct Page {
@@ -161,26 +162,62 @@ public:
         listen(QHostAddress::LocalHost, 0);
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = nextPendingConnection()) {
+                open_ << socket;
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { serve(socket); });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                    open_.removeOne(socket);
+                    socket->deleteLater();
+                });
             }
         });
     }
+    // Connections the client has not closed yet.
+    int openConnections() const { return int(open_.size()); }
     QString url(const QString& path) const {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
     QMap<QString, Page> pages;
     QMap<QString, QByteArray> redirects; // path -> address answered with 302 Found
     QStringList requests;                // paths in the order asked for
+    QStringList silentPaths;             // requests read and never answered
+    // Answered with a status line and then one header line, as fast as the client reads.
+    QStringList endlessHeaderPaths;
+    qint64 endlessBytesSent = 0;
+    // path -> bytes sent as they are; the connection then stays open.
+    QMap<QString, QByteArray> rawAnswers;
 
 private:
     void serve(QTcpSocket* socket) {
+        if (socket->property("served").toBool()) {
+            socket->readAll();
+            return;
+        }
         QByteArray request = socket->property("request").toByteArray() + socket->readAll();
         socket->setProperty("request", request);
         if (!request.contains("\r\n\r\n"))
             return;
+        socket->setProperty("served", true);
         const QString path = QString::fromLatin1(request.split(' ').value(1));
         requests << path;
+        if (silentPaths.contains(path))
+            return;
+        if (rawAnswers.contains(path)) {
+            socket->write(rawAnswers[path]);
+            return;
+        }
+        if (endlessHeaderPaths.contains(path)) {
+            // Never more than 64 KiB waits in this side's buffer.
+            const auto more = [this, socket] {
+                while (socket->bytesToWrite() < 64 * 1024) {
+                    socket->write(QByteArray(16 * 1024, 'a'));
+                    endlessBytesSent += 16 * 1024;
+                }
+            };
+            socket->write("HTTP/1.0 200 OK\r\nContent-Type: audio/x-scpls\r\nX-Filler: ");
+            connect(socket, &QTcpSocket::bytesWritten, socket, more);
+            more();
+            return;
+        }
         QByteArray response;
         if (redirects.contains(path)) {
             response = "HTTP/1.0 302 Found\r\nLocation: " + redirects[path] +
@@ -196,6 +233,8 @@ private:
         socket->write(response);
         socket->disconnectFromHost();
     }
+
+    QList<QTcpSocket*> open_;
 };
 
 // A SHOUTcast-style server on 127.0.0.1: answers with its own status line (by default

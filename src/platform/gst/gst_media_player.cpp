@@ -10,9 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
@@ -30,8 +27,15 @@ constexpr char userAgent[] = "KorvantLite/1.0";
 constexpr int maxPlaylistDepth = 3;
 // Nested playlists multiply; one address leads to at most this many fetches and streams.
 constexpr int maxTriesPerOpen = 64;
+// One fetch, redirects included; the whole address has resolveBudgetMs.
 constexpr int fetchTimeoutMs = 10000;
+// In-band titles come every so many bytes of audio (8 or 16 KiB in practice); a server that
+// announces a tiny interval sends almost nothing but title blocks, and the buffer would
+// never fill.
+constexpr int minIcyMetaInterval = 256;
 constexpr int probeTimeoutMs = 5000;
+// The source has already waited its own timeout when a diagnosis starts.
+constexpr int diagnosisTimeoutMs = 3000;
 // Seconds of silence from the server before the HTTP source gives up (its own default is
 // 15 s plus a retry); a dead connection should be noticed well within that.
 constexpr guint sourceTimeoutSeconds = 10;
@@ -93,6 +97,40 @@ QString httpStatusText(int code) {
 bool isHttp(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
     return scheme == "http" || scheme == "https";
+}
+
+// Schemes a source inside a remote stream may read from: the network only.
+bool isNetworkScheme(const char* scheme) {
+    for (const char* allowed :
+         {"http", "https", "rtsp", "rtsps", "rtspt", "rtsph", "mms", "mmsh", "mmst", "mmsu"})
+        if (g_ascii_strcasecmp(scheme, allowed) == 0)
+            return true;
+    return false;
+}
+
+constexpr char refusedSourceMessage[] = "korvant-refused-source";
+
+// The value of a response header in souphttpsrc's "http-headers" message, by name in any
+// case; empty when absent.
+QByteArray responseHeader(const GstStructure* message, const char* name) {
+    const GValue* value = gst_structure_get_value(message, "response-headers");
+    if (value == nullptr || !GST_VALUE_HOLDS_STRUCTURE(value))
+        return {};
+    const GstStructure* headers = gst_value_get_structure(value);
+    for (int i = 0; i < gst_structure_n_fields(headers); ++i) {
+        const gchar* field = gst_structure_nth_field_name(headers, i);
+        if (g_ascii_strcasecmp(field, name) != 0)
+            continue;
+        const GValue* v = gst_structure_get_value(headers, field);
+        if (G_VALUE_HOLDS_STRING(v))
+            return QByteArray(g_value_get_string(v));
+        if (GST_VALUE_HOLDS_ARRAY(v) && gst_value_array_get_size(v) > 0) {
+            const GValue* first = gst_value_array_get_value(v, 0);
+            if (G_VALUE_HOLDS_STRING(first))
+                return QByteArray(g_value_get_string(first));
+        }
+    }
+    return {};
 }
 
 // The desktop's sound server with a one-second buffer, which roughly halves the wake-ups
@@ -201,11 +239,14 @@ GstObject* asObject(GstElement* element) {
 
 GstMediaPlayer::GstMediaPlayer(QString audioSinkDescription, QObject* parent)
     : MediaPlayer(parent), sinkDescription_(std::move(audioSinkDescription)),
-      reconnectTimer_(new QTimer(this)), watchdog_(new QTimer(this)) {
+      reconnectTimer_(new QTimer(this)), watchdog_(new QTimer(this)), budget_(new QTimer(this)) {
     reconnectTimer_->setInterval(1000);
     connect(reconnectTimer_, &QTimer::timeout, this, &GstMediaPlayer::onReconnectTick);
     watchdog_->setInterval(1000);
     connect(watchdog_, &QTimer::timeout, this, &GstMediaPlayer::onWatchdogTick);
+    budget_->setSingleShot(true);
+    budget_->setTimerType(Qt::PreciseTimer); // a coarse timer may run 5 % over
+    connect(budget_, &QTimer::timeout, this, &GstMediaPlayer::onBudgetExpired);
 }
 
 void GstMediaPlayer::trustOnlyCertificatesIn(const QString& pemFile) {
@@ -251,7 +292,7 @@ void GstMediaPlayer::play() {
 
 void GstMediaPlayer::pause() {
     const bool active = state_ == psPlaying || state_ == psBuffering || state_ == psTransitioning;
-    if (pipeline_ == nullptr || !active || reply_ != nullptr)
+    if (pipeline_ == nullptr || !active || fetch_ != nullptr)
         return;
     userPaused_ = true;
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
@@ -310,6 +351,7 @@ void GstMediaPlayer::open(bool fresh) {
     }
     triesLeft_ = maxTriesPerOpen;
     pending_.push_back({address.url, 0, false});
+    budget_->start(resolveBudgetMs);
     tryNext();
 }
 
@@ -317,6 +359,7 @@ void GstMediaPlayer::tryNext() {
     if (triesLeft_-- <= 0)
         pending_.clear();
     if (pending_.empty()) {
+        budget_->stop(); // the address has ended, with its reason
         if (everPlayed_ && lastFailureTransient_)
             scheduleReconnect();
         else
@@ -334,6 +377,7 @@ void GstMediaPlayer::tryNext() {
 
 void GstMediaPlayer::playEntry(const Entry& entry) {
     current_ = entry;
+    remoteEntry_ = !entry.url.isLocalFile();
     httpStatus_ = -1;
     failedThisAttempt_ = false;
     playedOnce_ = false;
@@ -380,82 +424,51 @@ void GstMediaPlayer::fetchPlaylist(const Entry& entry) {
         onPlaylistBody(body, {}, fetched);
         return;
     }
-    if (network_ == nullptr)
-        network_ = new QNetworkAccessManager(this);
-    QNetworkRequest request(entry.url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(userAgent));
-    request.setTransferTimeout(fetchTimeoutMs);
-    request.setMaximumRedirectsAllowed(5);
-    if (trustOwnCertificates_) {
-        QSslConfiguration config = request.sslConfiguration();
-        config.setCaCertificates(caCertificates_);
-        request.setSslConfiguration(config);
+    PlaylistFetch::Options options;
+    options.userAgent = userAgent;
+    options.maxBodyBytes = playlist::maxBodyBytes;
+    options.deadlineMs = fetchTimeoutMs;
+    options.ownCertificates = trustOwnCertificates_;
+    options.caCertificates = caCertificates_;
+    if (fetch_ != nullptr) {
+        fetch_->abort();
+        fetch_->deleteLater();
     }
-    QNetworkReply* reply = network_->get(request);
-    reply_ = reply;
-    setState(psTransitioning, QStringLiteral("Connecting to %1...").arg(entry.url.host()));
-
+    const unsigned attempt = attempt_;
     // An address named like a playlist may be the stream itself; it goes to the pipeline as
     // soon as the headers say audio. Anything else larger than a playlist can be is refused.
-    connect(reply, &QNetworkReply::metaDataChanged, this, [reply] {
-        const QString type = reply->header(QNetworkRequest::ContentTypeHeader).toString().toLower();
-        const bool audio = (type.startsWith("audio/") || type.startsWith("application/ogg")) &&
-                           playlist::kindFromContentType(type) == playlist::Kind::None;
-        if (audio) {
-            reply->setProperty("korvantAudio", true);
-            reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [reply] {
-        if (reply->bytesAvailable() > playlist::maxBodyBytes) {
-            reply->setProperty("korvantTooLarge", true);
-            reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, fetched] {
-        reply->deleteLater();
-        if (reply != reply_)
-            return;
-        reply_ = nullptr;
-        onPlaylistFetched(reply, fetched);
-    });
+    auto* job = new PlaylistFetch(
+        entry.url, std::move(options),
+        [this, attempt, fetched](const PlaylistFetch::Result& result) {
+            if (fetch_ != nullptr)
+                fetch_->deleteLater();
+            fetch_ = nullptr;
+            if (attempt == attempt_)
+                onPlaylistFetched(result, fetched);
+        },
+        this);
+    fetch_ = job;
+    setState(psTransitioning, QStringLiteral("Connecting to %1...").arg(entry.url.host()));
 }
 
-void GstMediaPlayer::onPlaylistFetched(QNetworkReply* reply, const Entry& entry) {
-    if (reply->property("korvantAudio").toBool()) {
-        playEntry(entry);
-        return;
-    }
-    if (reply->property("korvantTooLarge").toBool()) {
-        fail(QStringLiteral("Not an audio stream"));
-        return;
-    }
-    const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (code >= 400) {
-        fail(httpStatusText(code), httpFailureTransient(code, everPlayed_));
-        return;
-    }
-    switch (reply->error()) {
-    case QNetworkReply::NoError:
-        break;
-    case QNetworkReply::ConnectionRefusedError:
-        fail(QStringLiteral("Could not connect: Connection refused"), true);
-        return;
-    case QNetworkReply::HostNotFoundError:
-        fail(QStringLiteral("Could not connect: Host not found"), true);
-        return;
-    case QNetworkReply::OperationCanceledError:
-    case QNetworkReply::TimeoutError:
-        fail(QStringLiteral("Could not connect: Timed out"), true);
-        return;
-    default:
-        fail(QStringLiteral("Could not connect: %1").arg(reply->errorString()), true);
-        return;
-    }
+void GstMediaPlayer::onPlaylistFetched(const PlaylistFetch::Result& result, const Entry& entry) {
     Entry resolved = entry;
-    resolved.url = reply->url(); // after redirects, for relative entries
-    onPlaylistBody(reply->readAll(), reply->header(QNetworkRequest::ContentTypeHeader).toString(),
-                   resolved);
+    resolved.url = result.url; // after redirects, for relative entries
+    switch (result.outcome) {
+    case PlaylistFetch::Outcome::Audio:
+        playEntry(resolved);
+        return;
+    case PlaylistFetch::Outcome::Failed:
+        if (result.httpStatus >= 400)
+            fail(httpStatusText(result.httpStatus),
+                 httpFailureTransient(result.httpStatus, everPlayed_));
+        else
+            fail(result.why, result.transient);
+        return;
+    case PlaylistFetch::Outcome::Body:
+        onPlaylistBody(result.body, result.contentType, resolved);
+        return;
+    }
 }
 
 void GstMediaPlayer::onPlaylistBody(const QByteArray& body, const QString& contentType,
@@ -503,6 +516,36 @@ void GstMediaPlayer::onReconnectTick() {
     }
     // The original address again, so that a playlist is read afresh.
     open(false);
+}
+
+void GstMediaPlayer::onBudgetExpired() {
+    if (playedOnce_ || userPaused_) // a pause while opening is the user's own wait
+        return;
+    QString why = lastFailure_;
+    bool transient = lastFailureTransient_;
+    if (state_ == psBuffering) {
+        why = QStringLiteral("The stream sends too little to start playing");
+        transient = false;
+    } else if (why.isEmpty()) {
+        why = QStringLiteral("The station did not start within %1 s").arg(resolveBudgetMs / 1000);
+        transient = true;
+    }
+    // A diagnosis under way goes on to put the last failure in words; one already connected
+    // and unanswered has said enough.
+    PlaylistFetch* diagnosis = diagnosis_;
+    diagnosis_ = nullptr;
+    if (diagnosis != nullptr && diagnosis->awaitingAnswer() &&
+        why == QStringLiteral("Could not connect to %1").arg(current_.url.host())) {
+        why = QStringLiteral("The server does not answer");
+        diagnosis->abort();
+        diagnosis->deleteLater();
+        diagnosis = nullptr;
+    }
+    halt(); // also ends the fetch or stream in progress and any entries still to try
+    diagnosis_ = diagnosis;
+    lastFailure_ = why;
+    lastFailureTransient_ = transient;
+    tryNext();
 }
 
 void GstMediaPlayer::onWatchdogTick() {
@@ -584,15 +627,53 @@ void GstMediaPlayer::probeServer(const QUrl& url) {
         socket->connectToHost(url.host(), quint16(url.port(80)));
 }
 
+void GstMediaPlayer::diagnoseServer(const QUrl& url) {
+    // The HTTP source reports a failed connection without its reason; the player's own
+    // fetch of the same address tells refused from unknown host from a server that takes
+    // the connection but does not answer, or answers with endless headers.
+    if (diagnosis_ != nullptr) {
+        diagnosis_->abort();
+        diagnosis_->deleteLater();
+    }
+    PlaylistFetch::Options options;
+    options.userAgent = userAgent;
+    options.maxBodyBytes = playlist::maxBodyBytes;
+    options.deadlineMs = diagnosisTimeoutMs;
+    const QString unrefined = QStringLiteral("Could not connect to %1").arg(url.host());
+    // Stale answers cannot arrive: every halt aborts the diagnosis, except the one that ends
+    // the address, which leaves it to refine the reason shown.
+    diagnosis_ = new PlaylistFetch(
+        url, std::move(options),
+        [this, unrefined](const PlaylistFetch::Result& result) {
+            if (diagnosis_ != nullptr)
+                diagnosis_->deleteLater();
+            diagnosis_ = nullptr;
+            // An answer now, or a refusal by status, leaves the source's own words.
+            if (result.outcome != PlaylistFetch::Outcome::Failed || result.why.isEmpty() ||
+                lastFailure_ != unrefined)
+                return;
+            lastFailure_ = result.why;
+            if (state_ == psReady && status_ == unrefined)
+                setState(psReady, result.why);
+        },
+        this);
+}
+
 void GstMediaPlayer::halt() {
     ++attempt_;
     reconnectTimer_->stop();
     watchdog_->stop();
+    budget_->stop();
     pending_.clear();
-    if (reply_ != nullptr) {
-        QNetworkReply* reply = reply_;
-        reply_ = nullptr;
-        reply->abort();
+    if (fetch_ != nullptr) {
+        fetch_->abort(); // the socket is closed here, not when the object goes
+        fetch_->deleteLater();
+        fetch_ = nullptr;
+    }
+    if (diagnosis_ != nullptr) {
+        diagnosis_->abort();
+        diagnosis_->deleteLater();
+        diagnosis_ = nullptr;
     }
     if (probe_ != nullptr) {
         probe_->abort();
@@ -651,6 +732,9 @@ bool GstMediaPlayer::ensurePipeline() {
                  nullptr);
     g_signal_connect_data(pipeline, "source-setup", reinterpret_cast<GCallback>(&onSourceSetup),
                           tlsDatabase_, nullptr, GConnectFlags{});
+    g_signal_connect_data(pipeline, "deep-element-added",
+                          reinterpret_cast<GCallback>(&GstMediaPlayer::onElementAdded), this,
+                          nullptr, GConnectFlags{});
     GstBus* bus = gst_element_get_bus(pipeline);
     busWatch_ = gst_bus_add_watch(bus, &GstMediaPlayer::busCallback, this);
     gst_object_unref(bus);
@@ -694,6 +778,34 @@ QStringList GstMediaPlayer::decoders() const {
     g_value_unset(&item);
     gst_iterator_free(it);
     return names;
+}
+
+void GstMediaPlayer::onElementAdded(GstElement* bin, GstElement*, GstElement* element, void* self) {
+    // Runs on whichever thread adds the element, before it starts. A remote stream (an HLS
+    // manifest, say) may name further addresses that demuxers open with sources of their
+    // own; any of those that is not a network source is disarmed before it can open
+    // anything, and the player is told to stop the stream.
+    auto* player = static_cast<GstMediaPlayer*>(self);
+    if (!player->remoteEntry_.load() || !GST_IS_URI_HANDLER(element))
+        return;
+    auto* handler = reinterpret_cast<GstURIHandler*>(element);
+    if (gst_uri_handler_get_uri_type(handler) != GST_URI_SRC)
+        return;
+    gchar* uri = gst_uri_handler_get_uri(handler);
+    gchar* scheme = uri != nullptr ? gst_uri_get_protocol(uri) : nullptr;
+    const bool refused = scheme != nullptr && !isNetworkScheme(scheme);
+    g_free(uri);
+    if (refused) {
+        auto* klass = G_OBJECT_GET_CLASS(element);
+        if (g_object_class_find_property(klass, "location"))
+            g_object_set(element, "location", nullptr, nullptr);
+        gst_element_set_locked_state(element, TRUE);
+        gst_element_post_message(
+            bin, gst_message_new_application(asObject(element),
+                                             gst_structure_new(refusedSourceMessage, "scheme",
+                                                               G_TYPE_STRING, scheme, nullptr)));
+    }
+    g_free(scheme);
 }
 
 int GstMediaPlayer::busCallback(GstBus*, GstMessage* message, void* self) {
@@ -745,6 +857,7 @@ void GstMediaPlayer::onMessage(GstMessage* message) {
                 reconnect_.playing();
             playedOnce_ = true;
             everPlayed_ = true;
+            budget_->stop();
             lastPosition_ = -1;
             stalledTicks_ = 0;
             watchdog_->start();
@@ -775,8 +888,25 @@ void GstMediaPlayer::onMessage(GstMessage* message) {
         const GstStructure* s = gst_message_get_structure(message);
         guint code = 0;
         if (s != nullptr && gst_structure_has_name(s, "http-headers") &&
-            gst_structure_get_uint(s, "http-status-code", &code))
+            gst_structure_get_uint(s, "http-status-code", &code)) {
             httpStatus_ = int(code);
+            bool ok = false;
+            const int interval = responseHeader(s, "icy-metaint").trimmed().toInt(&ok);
+            if (ok && interval > 0 && interval < minIcyMetaInterval && !failedThisAttempt_) {
+                failedThisAttempt_ = true;
+                fail(QStringLiteral("Unusable stream: in-band titles after every %1 bytes")
+                         .arg(interval));
+            }
+        }
+        break;
+    }
+    case GST_MESSAGE_APPLICATION: {
+        const GstStructure* s = gst_message_get_structure(message);
+        if (s != nullptr && gst_structure_has_name(s, refusedSourceMessage) &&
+            !failedThisAttempt_) {
+            failedThisAttempt_ = true;
+            fail(QStringLiteral("Refused: a remote stream named a local file"));
+        }
         break;
     }
     case GST_MESSAGE_CLOCK_LOST:
@@ -814,11 +944,21 @@ void GstMediaPlayer::onError(GstMessage* message) {
           code == GST_STREAM_ERROR_WRONG_TYPE || code == GST_STREAM_ERROR_DEMUX));
     if (httpStatus_ >= 400) {
         fail(httpStatusText(httpStatus_), httpFailureTransient(httpStatus_, everPlayed_));
+    } else if (httpStatus_ >= 300) {
+        // The HTTP source names only the last status ("Found"); the player's own fetch
+        // follows the redirects and tells a loop, a long chain or a non-web target, or
+        // finds the stream they lead to.
+        if (!current_.fetched && isHttp(current_.url)) {
+            gst_element_set_state(pipeline_, GST_STATE_NULL);
+            fetchPlaylist(current_);
+        } else {
+            fail(QStringLiteral("Redirected to an address that does not play"));
+        }
     } else if (httpStatus_ == 0) {
         const QUrl url = current_.url;
         fail(QStringLiteral("Could not connect to %1").arg(url.host()), true);
-        if (state_ == psReady && url.scheme() != "https") // HTTPS is probed at every open
-            probeServer(url);
+        if (url.scheme() != "https") // HTTPS is probed at every open
+            diagnoseServer(url);
     } else if (notAudio) {
         // Text where audio was expected may be a playlist that its name did not announce.
         if (!current_.fetched && (isHttp(current_.url) || current_.url.isLocalFile())) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gst/playlist_fetch.h"
 #include "platform/gst/reconnect_policy.h"
 #include "platform/media_player.h"
 
@@ -8,10 +9,9 @@
 #include <QSslCertificate>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 #include <deque>
 
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTcpSocket;
 class QTimer;
 struct _GstBus;
@@ -27,8 +27,9 @@ namespace platform {
 // plays nothing at start-up does not pay for it. All pipeline messages are handled on the
 // thread that owns the object (the GUI thread) through one bus watch; nothing here waits
 // for the network. Playlist addresses (.pls, .m3u, .asx, .xspf, or any address whose body
-// turns out to be one) are fetched with a size cap and a timeout, and their entries tried
-// in order until one plays.
+// turns out to be one) are fetched with caps on header and body bytes and one deadline, and
+// their entries tried in order until one plays. One address, whatever it leads to, either
+// starts playing or ends with its reason within resolveBudgetMs.
 class GstMediaPlayer final : public MediaPlayer,
                              private MediaPlayer::Controls,
                              private MediaPlayer::Settings {
@@ -37,6 +38,7 @@ public:
     // audioSinkDescription: a gst-launch description of the audio output (a bin is made
     // of it); empty means the desktop's default output.
     explicit GstMediaPlayer(QString audioSinkDescription = {}, QObject* parent = nullptr);
+    static constexpr int resolveBudgetMs = 30000;
     ~GstMediaPlayer() override;
 
     // For tests against a private server: HTTPS streams trust only the certificates in this
@@ -76,7 +78,7 @@ private:
     void tryNext();
     void playEntry(const Entry& entry);
     void fetchPlaylist(const Entry& entry);
-    void onPlaylistFetched(QNetworkReply* reply, const Entry& entry);
+    void onPlaylistFetched(const PlaylistFetch::Result& result, const Entry& entry);
     void onPlaylistBody(const QByteArray& body, const QString& contentType, const Entry& entry);
     // transient: the stream may come back (lost connection, server down), as opposed to
     // an address that will never play (not found, not audio).
@@ -84,7 +86,9 @@ private:
     void scheduleReconnect();
     void onReconnectTick();
     void onWatchdogTick();
+    void onBudgetExpired();
     void probeServer(const QUrl& url);
+    void diagnoseServer(const QUrl& url);
     void halt();
     bool ensurePipeline();
     void applyVolume();
@@ -92,6 +96,8 @@ private:
     QString playingText() const;
 
     static int busCallback(_GstBus* bus, _GstMessage* message, void* self);
+    static void onElementAdded(_GstElement* bin, _GstElement* subBin, _GstElement* element,
+                               void* self);
     void onMessage(_GstMessage* message);
     void onError(_GstMessage* message);
 
@@ -104,8 +110,8 @@ private:
 
     _GstElement* pipeline_ = nullptr;
     unsigned busWatch_ = 0;
-    QNetworkAccessManager* network_ = nullptr;
-    QPointer<QNetworkReply> reply_;
+    QPointer<PlaylistFetch> fetch_;
+    QPointer<PlaylistFetch> diagnosis_; // why the HTTP source could not connect
     QPointer<QTcpSocket> probe_;
 
     std::deque<Entry> pending_; // entries still to try for the current address
@@ -117,6 +123,10 @@ private:
     QTimer* reconnectTimer_;
     int reconnectIn_ = 0; // seconds left
     QTimer* watchdog_;
+    QTimer* budget_; // the whole resolution of one address, until it first plays
+    // Read by streaming threads: the entry being opened came from the network, so nothing
+    // it leads to may read a local file.
+    std::atomic<bool> remoteEntry_{false};
     qint64 lastPosition_ = -1;
     int stalledTicks_ = 0;
     bool everPlayed_ = false; // the current address has played since the user chose it
