@@ -1,7 +1,10 @@
 // Korvant Lite: builds the real platform pieces and hands them to the main window.
 
 #include "app/frm_tanro.h"
+#include "app/startup_options_panel.h"
 #include "common/data_folder.h"
+#include "desktop/desktop_session.h"
+#include "favourites/favourites_editor.h"
 #include "platform/gst/lazy_media_player.h"
 #include "platform/qt_message_box.h"
 #include "platform/tray/qt_notify_area.h"
@@ -9,6 +12,10 @@
 #include "platform/web/qt_shell.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 
 #ifndef KORVANT_COMMUNITY_HOST
 #error "KORVANT_COMMUNITY_HOST must be set by the build"
@@ -33,7 +40,46 @@ int main(int argc, char** argv) {
                           QStringLiteral(KORVANT_COMMUNITY_HOST),
                           [] { QCoreApplication::exit(0); }});
     window.Form_Load();
+
+    const auto texts = [](const auto& fields) {
+        QStringList out;
+        for (const QLineEdit* field : fields)
+            out << field->text();
+        return out;
+    };
+    desktop::ProgramHooks hooks;
+    hooks.stationNames = [&window, texts] { return texts(window.Frame3->txtStaname); };
+    hooks.stationUrls = [&window, texts] { return texts(window.Frame3->txtStaurl); };
+    hooks.playStation = [&window](int slot) { window.mnuSta_Click(slot); };
+    hooks.otherStationName = [&window](const QString& url) {
+        return window.Frame4->txtAbfavurl->text() == url ? window.Frame4->txtAbfavname->text()
+                                                         : QString();
+    };
+    hooks.raise = [&window] {
+        if (window.isInTray())
+            window.mnuShow_Click();
+        else
+            window.showNormal();
+        window.raise();
+        window.activateWindow();
+    };
+    hooks.quit = [&window] { window.mnuExit_Click(); };
+    hooks.hiddenInTray = [&window] { return window.isInTray() && !window.isVisible(); };
+    desktop::DesktopSession desktopSession(
+        {player, std::move(hooks), common::dataFolder(), QStringLiteral(":/korvant.png"),
+         [&window, &messages](const QString& fileName, const QString& why) {
+             messages.show(&window,
+                           QObject::tr("%1 could not be saved, so the file keeps its earlier "
+                                       "contents.\n\n%2")
+                               .arg(QDir::toNativeSeparators(common::dataFile(fileName)), why),
+                           QStringLiteral("Korvant Lite"), platform::MessageBox::Icon::Warning);
+         }});
+    desktopSession.addNotificationsEntry(window.mnuSettings, window.mnuAbout);
+
     if (!window.isInTray())
         window.show();
+    // The session bus is joined once the window is on its way to the screen, so that a slow
+    // or absent bus never delays it.
+    QTimer::singleShot(0, &desktopSession, [&desktopSession] { desktopSession.joinBus(); });
     return QApplication::exec();
 }
