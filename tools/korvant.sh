@@ -23,7 +23,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-
 # virtual display with a tray host, and the tools that drive and record them.
 test_packages=(libgtest-dev libgmock-dev gstreamer1.0-tools icecast2 xvfb xauth xdotool
                trayer imagemagick x11-utils pulseaudio pulseaudio-utils curl clang
-               libclang-rt-14-dev openssl dbus-daemon)
+               libclang-rt-14-dev openssl dbus-daemon playerctl)
 
 install_missing() {
     local missing=()
