@@ -1,10 +1,9 @@
 // Korvant Lite: builds the real platform pieces and hands them to the main window.
 
+#include "app/desktop_hooks.h"
 #include "app/frm_tanro.h"
-#include "app/startup_options_panel.h"
 #include "common/data_folder.h"
 #include "desktop/desktop_session.h"
-#include "favourites/favourites_editor.h"
 #include "platform/gst/lazy_media_player.h"
 #include "platform/qt_message_box.h"
 #include "platform/tray/qt_notify_area.h"
@@ -13,7 +12,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
 
@@ -41,32 +39,8 @@ int main(int argc, char** argv) {
                           [] { QCoreApplication::exit(0); }});
     window.Form_Load();
 
-    const auto texts = [](const auto& fields) {
-        QStringList out;
-        for (const QLineEdit* field : fields)
-            out << field->text();
-        return out;
-    };
-    desktop::ProgramHooks hooks;
-    hooks.stationNames = [&window, texts] { return texts(window.Frame3->txtStaname); };
-    hooks.stationUrls = [&window, texts] { return texts(window.Frame3->txtStaurl); };
-    hooks.playStation = [&window](int slot) { window.mnuSta_Click(slot); };
-    hooks.otherStationName = [&window](const QString& url) {
-        return window.Frame4->txtAbfavurl->text() == url ? window.Frame4->txtAbfavname->text()
-                                                         : QString();
-    };
-    hooks.raise = [&window] {
-        if (window.isInTray())
-            window.mnuShow_Click();
-        else
-            window.showNormal();
-        window.raise();
-        window.activateWindow();
-    };
-    hooks.quit = [&window] { window.mnuExit_Click(); };
-    hooks.hiddenInTray = [&window] { return window.isInTray() && !window.isVisible(); };
     desktop::DesktopSession desktopSession(
-        {player, std::move(hooks), common::dataFolder(), QStringLiteral(":/korvant.png"),
+        {player, app::desktopHooks(window), common::dataFolder(), QStringLiteral(":/korvant.png"),
          [&window, &messages](const QString& fileName, const QString& why) {
              messages.show(&window,
                            QObject::tr("%1 could not be saved, so the file keeps its earlier "
