@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
 
     if (!window.isInTray())
         window.show();
-    // The session bus is joined once the window is on its way to the screen, so that a slow
-    // or absent bus never delays it.
-    QTimer::singleShot(0, &desktopSession, [&desktopSession] { desktopSession.joinBus(); });
+    // The session bus is joined a moment after the window has been handed to the display:
+    // joining costs under a millisecond, but run before the window's first map it was seen
+    // to delay it by several, and no media key or widget needs the player sooner.
+    QTimer::singleShot(200, &desktopSession, [&desktopSession] { desktopSession.joinBus(); });
     return QApplication::exec();
 }

@@ -74,7 +74,7 @@ QString DesktopSession::joinBus() {
     const QString icon = programIconFile(setup_.iconResource);
     const QString artUrl = icon.isEmpty() ? QString() : QUrl::fromLocalFile(icon).toString();
     model_ = std::make_unique<NowPlaying>(setup_.player, setup_.hooks, artUrl);
-    notifier_ = std::make_unique<Notifier>(*model_, bus, icon);
+    notifier_ = std::make_unique<Notifier>(*model_, bus, artUrl);
     notifier_->setEnabled(notifications_);
     mpris_ = std::make_unique<MprisService>(*model_, bus);
     return mpris_->publish();

@@ -10,9 +10,9 @@
 
 namespace desktop {
 
-Notifier::Notifier(NowPlaying& model, QDBusConnection connection, QString iconFile, QObject* parent)
+Notifier::Notifier(NowPlaying& model, QDBusConnection connection, QString iconUrl, QObject* parent)
     : QObject(parent), model_(model), connection_(std::move(connection)),
-      iconFile_(std::move(iconFile)) {
+      iconUrl_(std::move(iconUrl)) {
     connect(&model_, &NowPlaying::titleChanged, this, &Notifier::onTitleChanged);
 }
 
@@ -42,7 +42,7 @@ void Notifier::send(const QString& title, const QString& station) {
     hints.insert(QStringLiteral("category"), QStringLiteral("x-korvant.now-playing"));
     hints.insert(QStringLiteral("transient"), true);
     // The summary is plain text by definition; only the body may be read as markup.
-    call << QString::fromLatin1(common::kApplicationName) << lastId_ << iconFile_ << title
+    call << QString::fromLatin1(common::kApplicationName) << lastId_ << iconUrl_ << title
          << bodyFor(station) << QStringList() << hints << -1;
     waiting_ = true;
     auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(call), this);

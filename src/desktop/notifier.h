@@ -16,8 +16,8 @@ class NowPlaying;
 class Notifier : public QObject {
     Q_OBJECT
 public:
-    // iconFile: a local file for the notification's icon, or empty.
-    Notifier(NowPlaying& model, QDBusConnection connection, QString iconFile,
+    // iconUrl: a file:// address of the notification's icon, or empty.
+    Notifier(NowPlaying& model, QDBusConnection connection, QString iconUrl,
              QObject* parent = nullptr);
 
     void setEnabled(bool on) { enabled_ = on; }
@@ -33,7 +33,7 @@ private:
 
     NowPlaying& model_;
     QDBusConnection connection_;
-    QString iconFile_;
+    QString iconUrl_;
     bool enabled_ = true;
     uint lastId_ = 0;
     bool waiting_ = false; // a Notify call is unanswered

@@ -81,11 +81,15 @@ NowPlaying::NowPlaying(platform::MediaPlayer& player, ProgramHooks hooks, QStrin
     refresh();
 }
 
+QStringList NowPlaying::slotUrls() const {
+    return hooks_.stationUrls ? hooks_.stationUrls() : QStringList();
+}
+
 int NowPlaying::currentSlot() const {
     const QString url = player_.URL();
     if (url.isEmpty())
         return -1;
-    const QStringList urls = hooks_.stationUrls();
+    const QStringList urls = slotUrls();
     if (lastSlot_ >= 0 && lastSlot_ < urls.size() && urls[lastSlot_] == url)
         return lastSlot_;
     return static_cast<int>(urls.indexOf(url));
@@ -112,7 +116,7 @@ void NowPlaying::refresh() {
         url_ = url;
         ++track_;
         const int slot = currentSlot();
-        const QStringList names = hooks_.stationNames();
+        const QStringList names = hooks_.stationNames ? hooks_.stationNames() : QStringList();
         if (slot >= 0 && slot < names.size())
             station_ = names[slot];
         else if (hooks_.otherStationName && !url.isEmpty())
@@ -189,8 +193,8 @@ void NowPlaying::previous() {
 }
 
 void NowPlaying::step(int direction) {
-    const int slot = stepStation(hooks_.stationUrls(), currentSlot(), direction);
-    if (slot < 0)
+    const int slot = stepStation(slotUrls(), currentSlot(), direction);
+    if (slot < 0 || !hooks_.playStation)
         return;
     lastSlot_ = slot;
     hooks_.playStation(slot);

@@ -33,7 +33,7 @@ int stepStation(const QStringList& urls, int current, int step);
 QString cleanedTitle(const QString& remote);
 
 // What the program offers the desktop, as its own controls do it. The program fills these
-// in; each is called on the GUI thread.
+// in; each is called on the GUI thread. One left empty means the program has no such thing.
 struct ProgramHooks {
     std::function<QStringList()> stationNames; // the ten favourites' names, slot order
     std::function<QStringList()> stationUrls;  // their addresses, slot order
@@ -85,6 +85,7 @@ signals:
     void titleChanged(const QString& title, const QString& station);
 
 private:
+    QStringList slotUrls() const;
     int currentSlot() const;
     void step(int direction);
 
