@@ -32,7 +32,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-
 test_packages=(libgtest-dev libgmock-dev gstreamer1.0-tools icecast2 xvfb xauth xdotool
                trayer imagemagick x11-utils pulseaudio pulseaudio-utils curl clang
                libclang-rt-14-dev openssl dbus-daemon clang-format desktop-file-utils
-               appstream)
+               appstream playerctl)
 
 # Every C++ file of the tree must be as the committed .clang-format lays it out; names the
 # files that are not and fails.

@@ -1,8 +1,10 @@
 // Korvant Lite: builds the real platform pieces and hands them to the main window.
 
+#include "app/desktop_hooks.h"
 #include "app/frm_tanro.h"
 #include "common/application_id.h"
 #include "common/data_folder.h"
+#include "desktop/desktop_session.h"
 #include "directory/directory_loader.h"
 #include "platform/gst/lazy_media_player.h"
 #include "platform/qt_message_box.h"
@@ -11,6 +13,9 @@
 #include "platform/web/qt_shell.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QTimer>
 
 #ifndef KORVANT_COMMUNITY_HOST
 #error "KORVANT_COMMUNITY_HOST must be set by the build"
@@ -43,7 +48,23 @@ int main(int argc, char** argv) {
     window.setStationDirectory(directory::clientFromModule(
         QStringLiteral(KORVANT_DIRECTORY_SERVERS), QStringLiteral("KorvantLite/" KORVANT_VERSION)));
     window.Form_Load();
+
+    desktop::DesktopSession desktopSession(
+        {player, app::desktopHooks(window), common::dataFolder(), QStringLiteral(":/korvant.png"),
+         [&window, &messages](const QString& fileName, const QString& why) {
+             messages.show(&window,
+                           QObject::tr("%1 could not be saved, so the file keeps its earlier "
+                                       "contents.\n\n%2")
+                               .arg(QDir::toNativeSeparators(common::dataFile(fileName)), why),
+                           QStringLiteral("Korvant Lite"), platform::MessageBox::Icon::Warning);
+         }});
+    desktopSession.addNotificationsEntry(window.mnuSettings, window.mnuAbout);
+
     if (!window.isInTray())
         window.show();
+    // The session bus is joined a moment after the window has been handed to the display:
+    // joining costs under a millisecond, but run before the window's first map it was seen
+    // to delay it by several, and no media key or widget needs the player sooner.
+    QTimer::singleShot(200, &desktopSession, [&desktopSession] { desktopSession.joinBus(); });
     return QApplication::exec();
 }

@@ -25,6 +25,7 @@ enum PlayState : int {
 // The embedded media player control, in the shape the program drives it:
 //   player.setURL(text)          assigning the address starts playing (autoStart is on)
 //   player.playState(), status() what the player is doing, as a number and as its own text
+//   player.title()               the stream's now-playing title, as the station sent it
 //   player.controls().play() ... transport
 //   player.settings().mute ...   mute and volume (volume is 50 at creation)
 // Every call returns at once; the player works asynchronously and emits changed()
@@ -56,6 +57,9 @@ public:
     virtual void setURL(const QString& url) = 0;
     virtual int playState() const = 0;
     virtual QString status() const = 0;
+    // The now-playing title the stream announced for the current address; empty when it
+    // announced none yet, and emptied when a new address is opened. Raw remote text.
+    virtual QString title() const { return {}; }
     virtual Controls& controls() = 0;
     virtual Settings& settings() = 0;
 

@@ -27,6 +27,7 @@ public:
     QStringList urls;
     int state = platform::psUndefined;
     QString statusText;
+    QString titleText;
     bool muted = false;
     int vol = 50;
 
@@ -39,6 +40,7 @@ public:
     }
     int playState() const override { return state; }
     QString status() const override { return statusText; }
+    QString title() const override { return titleText; }
     platform::MediaPlayer::Controls& controls() override { return *this; }
     platform::MediaPlayer::Settings& settings() override { return *this; }
 

@@ -54,6 +54,7 @@ public:
     void setURL(const QString& url) override;
     int playState() const override { return state_; }
     QString status() const override { return status_; }
+    QString title() const override { return title_; }
     MediaPlayer::Controls& controls() override { return *this; }
     MediaPlayer::Settings& settings() override { return *this; }
 

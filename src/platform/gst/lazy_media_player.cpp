@@ -72,6 +72,10 @@ QString LazyMediaPlayer::status() const {
     return real_ != nullptr ? real_->status() : failure_;
 }
 
+QString LazyMediaPlayer::title() const {
+    return real_ != nullptr ? real_->title() : QString();
+}
+
 void LazyMediaPlayer::play() {
     if (MediaPlayer* player = real())
         player->controls().play();

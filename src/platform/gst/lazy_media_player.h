@@ -38,6 +38,7 @@ public:
     void setURL(const QString& url) override;
     int playState() const override;
     QString status() const override;
+    QString title() const override;
     MediaPlayer::Controls& controls() override { return *this; }
     MediaPlayer::Settings& settings() override { return *this; }
 
