@@ -36,7 +36,7 @@ void checkClean(const QString& s, int maxLength) {
     for (qsizetype i = 0; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
         if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
-            (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F)
+            (c >= 0x2066 && c <= 0x2069))
             fail("control or direction character kept", s);
         if (s[i].isHighSurrogate() && !(i + 1 < s.size() && s[i + 1].isLowSurrogate()))
             fail("lone high surrogate", s);

@@ -1,5 +1,7 @@
 #include "desktop/now_playing.h"
 
+#include "common/remote_text.h"
+
 #include <QDBusObjectPath>
 #include <algorithm>
 #include <cmath>
@@ -10,11 +12,6 @@ namespace {
 
 constexpr int kMaxTitleLength = 256;
 const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
-
-bool isBidiControl(char32_t c) {
-    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
-}
 
 } // namespace
 
@@ -61,17 +58,7 @@ int stepStation(const QStringList& urls, int current, int step) {
 }
 
 QString cleanedTitle(const QString& remote) {
-    QString out;
-    out.reserve(std::min<qsizetype>(remote.size(), kMaxTitleLength));
-    for (const char32_t c : remote.toUcs4()) {
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || isBidiControl(c))
-            continue;
-        const QString piece = QString::fromUcs4(&c, 1);
-        if (out.size() + piece.size() > kMaxTitleLength)
-            break;
-        out += piece;
-    }
-    return out.simplified();
+    return common::cleanRemoteText(remote, kMaxTitleLength).simplified();
 }
 
 NowPlaying::NowPlaying(platform::MediaPlayer& player, ProgramHooks hooks, QString artUrl,

@@ -1,5 +1,7 @@
 #include "directory/station.h"
 
+#include "common/remote_text.h"
+
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,14 +22,6 @@ QString tr(const char* text) {
 bool isBidiControl(char32_t c) {
     return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
            c == 0x200F || c == 0x061C;
-}
-
-// Characters dropped from shown text: controls (C0, DEL, C1), bidirectional embeddings,
-// overrides and isolates, zero-width and byte-order marks, and unpaired surrogates.
-bool isDropped(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || isBidiControl(c) || c == 0xFEFF || c == 0x200B ||
-           c == 0x2028 || c == 0x2029 || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFD ||
-           c > 0x10FFFF;
 }
 
 QString text(const QJsonObject& o, const char* key) {
@@ -115,40 +109,10 @@ QList<Station> readStations(const QByteArray& body, bool* more, QString* error) 
 }
 
 QString cleanRemoteText(const QString& text, int maxLength) {
-    QString out;
-    out.reserve(std::min<qsizetype>(text.size(), qsizetype(maxLength) + 1));
-    bool pendingSpace = false;
-    int kept = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        if (c == U'\t' || c == U'\n' || c == U'\r' || QChar::isSpace(c)) {
-            pendingSpace = !out.isEmpty();
-            continue;
-        }
-        if (isDropped(c))
-            continue;
-        if (kept + (pendingSpace ? 1 : 0) >= maxLength) {
-            // No room: the last character kept gives way to an ellipsis.
-            if (out.size() >= 2 && out.back().isLowSurrogate())
-                out.chop(2);
-            else if (!out.isEmpty())
-                out.chop(1);
-            out += QChar(0x2026);
-            break;
-        }
-        if (pendingSpace) {
-            out += QLatin1Char(' ');
-            ++kept;
-            pendingSpace = false;
-        }
-        out += QString::fromUcs4(&c, 1);
-        ++kept;
-    }
-    return out;
+    // The shared cleaning, with the directory's white space folded before (its names and
+    // tags come padded and broken over lines) and after (a removed control character can
+    // leave two spaces side by side).
+    return common::cleanRemoteText(text.simplified(), std::max(1, maxLength)).simplified();
 }
 
 QString usableAddress(const QString& address) {

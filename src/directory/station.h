@@ -63,8 +63,9 @@ QUrlQuery searchParameters(const SearchQuery& query);
 // the answer held further records.
 QList<Station> readStations(const QByteArray& body, bool* more, QString* error);
 
-// Text from the directory made fit to show: control characters and bidirectional
-// overrides removed, runs of white space made one space, trimmed and cut to maxLength.
+// Text from the directory made fit to show: runs of white space made one space and
+// trimmed, then cleaned as all text from outside is (common::cleanRemoteText) and cut to
+// maxLength.
 QString cleanRemoteText(const QString& text, int maxLength);
 
 // The address if it is one a player may open (absolute http or https with a host, no

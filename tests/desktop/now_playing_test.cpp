@@ -106,13 +106,15 @@ TEST(StepStation, StartsAtTheFirstOrLastFavouriteWhenWhatPlaysIsNotOne) {
 
 TEST(CleanedTitle, DropsControlAndDirectionCharactersAndCapsTheLength) {
     EXPECT_EQ(desktop::cleanedTitle(QString::fromUtf8("Song\x07\x1b[31m\u202Egnos\u2066 A\nB")),
-              QString::fromUtf8("Song[31mgnos AB"));
+              QString::fromUtf8("Song[31mgnos A B"));
     EXPECT_EQ(desktop::cleanedTitle(QString(5000, QLatin1Char('x'))).size(), 256);
     // A character outside the basic plane is kept whole or left out, never halved.
     const QString faces = QString::fromUtf8("\U0001F600").repeated(200);
     const QString cut = desktop::cleanedTitle(faces);
-    EXPECT_EQ(cut.size(), 256);
-    EXPECT_TRUE(cut.back().isLowSurrogate());
+    ASSERT_GE(cut.size(), 255);
+    EXPECT_LE(cut.size(), 256);
+    EXPECT_EQ(cut.back(), QChar(0x2026)); // what was cut is marked
+    EXPECT_TRUE(cut.at(cut.size() - 2).isLowSurrogate());
 }
 
 TEST_F(NowPlayingTest, HasOnlyTheNoTrackIdBeforeAnythingIsChosen) {
