@@ -79,7 +79,7 @@ FileBytes readDataFileBytes(const QString& path, qint64 cap) {
     }
 
     FileBytes result{FileBytes::State::Read, {}, {}};
-    constexpr qint64 kBlock = 64 * 1024;
+    constexpr qint64 kBlock = qint64{64} * 1024;
     while (result.bytes.size() < cap) {
         const qsizetype have = result.bytes.size();
         const qint64 want = std::min(kBlock, cap - have);

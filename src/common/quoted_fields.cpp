@@ -40,7 +40,7 @@ public:
 
 private:
     bool refill() {
-        block_ = in_.read(64 * 1024);
+        block_ = in_.read(qint64{64} * 1024);
         pos_ = 0;
         return !block_.isEmpty();
     }
@@ -368,7 +368,7 @@ QString saveFileAtomically(const QString& path, const QByteArray& bytes) {
     // A small write only fills the buffer, and commit() does not look at how emptying it
     // went: on a full disk it would rename an empty file over the old one and succeed.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString why = file.errorString();
+        QString why = file.errorString();
         file.cancelWriting();
         return why;
     }

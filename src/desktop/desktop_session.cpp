@@ -18,7 +18,7 @@ namespace desktop {
 QString programIconFile(const QString& resource) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                            QLatin1Char('/') + QString::fromLatin1(common::kApplicationId);
-    const QString path = folder + QStringLiteral("/korvant.png");
+    QString path = folder + QStringLiteral("/korvant.png");
     QFile source(resource);
     if (!source.open(QIODevice::ReadOnly))
         return {};

@@ -172,7 +172,7 @@ void FindStationsWindow::showPreviousPage() {
     search(q);
 }
 
-void FindStationsWindow::search(SearchQuery query) {
+void FindStationsWindow::search(const SearchQuery& query) {
     if (query.isEmpty()) {
         if (client_)
             client_->cancel();

@@ -65,7 +65,7 @@ public:
 
 private:
     void typed();
-    void search(SearchQuery query);
+    void search(const SearchQuery& query);
     void showAnswer(const SearchQuery& query, const SearchAnswer& answer);
     void selectionChanged();
     void fillSlotMenu();

@@ -116,7 +116,7 @@ QString cleanRemoteText(const QString& text, int maxLength) {
 }
 
 QString usableAddress(const QString& address) {
-    const QString a = address.trimmed();
+    QString a = address.trimmed();
     if (a.isEmpty() || a.size() > kMaxAddressLength)
         return {};
     for (const QChar c : a)

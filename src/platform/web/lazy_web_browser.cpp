@@ -205,7 +205,7 @@ QUrl LazyWebBrowser::toUrl(const QString& address) {
         return QUrl(QStringLiteral("about:blank"));
     // Only web pages: any other scheme would run code in the page shown (javascript:),
     // show local files (file:) or content made up by whoever wrote the address (data:).
-    const QUrl url = QUrl::fromUserInput(address);
+    QUrl url = QUrl::fromUserInput(address);
     const QString scheme = url.scheme();
     if (!url.isValid() || url.host().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
