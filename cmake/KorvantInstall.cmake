@@ -1,8 +1,9 @@
-# Install rules: one folder of the program's own (the program, its two modules beside it
-# and its data folder Dornel), plus the desktop's launcher, icons and AppStream metainfo.
+# Install rules: one folder of the program's own (the program, its modules beside it and
+# its data folder Dornel), plus the desktop's launcher, icons and AppStream metainfo.
 #
 #   cmake --install BUILD --prefix ~/.local
-#     ~/.local/opt/korvant-lite/{korvant,korvant_gst.so,korvant_web.so,Dornel/}
+#     ~/.local/opt/korvant-lite/{korvant,korvant_gst.so,korvant_web.so,
+#                                korvant_directory.so,Dornel/}
 #     ~/.local/share/applications/<id>.desktop, share/icons/hicolor/*/apps/<id>.{png,svg},
 #     ~/.local/share/metainfo/<id>.metainfo.xml
 #
@@ -39,11 +40,8 @@ if(NOT KORVANT_APP_ID MATCHES "^[A-Za-z][A-Za-z0-9_-]*(\\.[A-Za-z][A-Za-z0-9_-]*
 endif()
 
 install(TARGETS korvant RUNTIME DESTINATION ${KORVANT_INSTALL_APPDIR})
-install(TARGETS korvant_gst LIBRARY DESTINATION ${KORVANT_INSTALL_APPDIR})
-get_target_property(korvant_web_type korvant_web TYPE)
-if(korvant_web_type STREQUAL "MODULE_LIBRARY")
-  install(TARGETS korvant_web LIBRARY DESTINATION ${KORVANT_INSTALL_APPDIR})
-endif()
+install(TARGETS korvant_gst korvant_web korvant_directory
+        LIBRARY DESTINATION ${KORVANT_INSTALL_APPDIR})
 
 set(korvant_desktop_dir ${PROJECT_SOURCE_DIR}/data/desktop)
 install(CODE "

@@ -48,7 +48,7 @@ install_cmd install || { cat "$work/install.log"; fail "install failed"; }
 id=$(sed -n 's/.*kApplicationId = "\([^"]*\)".*/\1/p' "$src/src/common/application_id.h")
 [[ -n $id ]] || fail "no application id in application_id.h"
 [[ -x $appdir/korvant ]] || fail "$appdir/korvant is not installed"
-for f in korvant_gst.so korvant_web.so; do
+for f in korvant_gst.so korvant_web.so korvant_directory.so; do
     [[ -f $appdir/$f ]] || fail "$appdir/$f is not installed beside the program"
 done
 for f in "$src"/data/Dornel/*; do
