@@ -31,7 +31,7 @@ namespace {
 
 // A checkable menu entry whose handler decides from its mark as it was before the
 // click: the toolkit flips the mark itself before reporting the click, so flip it back.
-void onToggleEntry(QAction* entry, QObject* context, std::function<void()> handler) {
+void onToggleEntry(QAction* entry, QObject* context, const std::function<void()>& handler) {
     entry->setCheckable(true);
     QObject::connect(entry, &QAction::triggered, context, [entry, handler] {
         entry->setChecked(!entry->isChecked());

@@ -32,7 +32,7 @@ namespace app {
 namespace {
 
 // Far above any banner strip; a bigger file is not read past this.
-constexpr qint64 kMaxBannerBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxBannerBytes = qint64{16} * 1024 * 1024;
 // Decoded size limit in MiB, against small files that claim huge pictures.
 constexpr int kMaxBannerDecodedMiB = 64;
 
@@ -54,38 +54,20 @@ QPixmap readBanner(const QString& path, QString& problem) {
     return QPixmap::fromImage(reader.read());
 }
 
-} // namespace
-
-QStringList loadDataFilesAndApplyOptions(const StartupParts& parts) {
-    MainWindowControls& c = parts.controls;
-    const QString folder = parts.dataFolder;
-    QStringList unreadable;
-    const auto note = [&unreadable](const QString& path, const QString& problem) {
-        if (!problem.isEmpty())
-            unreadable << tr("%1: %2.").arg(QDir::toNativeSeparators(path), problem);
-    };
-
-    // A missing banner simply shows no picture.
-    const QString bannerPath = folder + QStringLiteral("stationbanner.jpg");
-    QString problem;
-    c.Picture2->setPixmap(readBanner(bannerPath, problem));
-    note(bannerPath, problem);
-
-    note(links::mdlExtras::linksFilePath(folder), parts.links.loadMenuCaptions());
-
-    const QString favouritesPath = folder + favourites::kFavouritesFileName;
-    const favourites::Slots stations = favourites::readFavouritesFile(favouritesPath, &problem);
-    note(favouritesPath, problem);
+// The favourites in the editor, the tray's station entries and the drop-down's list.
+void showFavourites(MainWindowControls& c, const favourites::Slots& stations) {
     c.Frame3->setNames(stations);
     for (int i = 0; i < favourites::kSlots; ++i)
         common::showInMenu(c.mnuMenu->mnuSta[i], stations[i].name);
     c.Frame3->setUrls(stations);
     for (const favourites::Station& s : stations)
         c.Frame5->Combo1->addItem(common::cleanRemoteText(s.name));
+}
 
-    const QString settingsPath = folder + kSettingsFileName;
-    const Settings settings = readSettingsFile(settingsPath, &problem);
-    note(settingsPath, problem);
+// The start-up options into their panel and the main panel's displays; then the window
+// goes to the tray and the default favourite plays as they say.
+void applyOptions(const StartupParts& parts, const Settings& settings) {
+    MainWindowControls& c = parts.controls;
     common::showText(c.Frame4->txtAbfavurl, settings.favouriteUrl);
     c.Frame5->showFavouriteName(settings.favouriteName);
     common::showText(c.Frame4->txtAbfavname, settings.favouriteName);
@@ -114,6 +96,36 @@ QStringList loadDataFilesAndApplyOptions(const StartupParts& parts) {
 
     if (c.Frame4->chkAtray->isChecked())
         parts.sendToTray();
+}
+
+} // namespace
+
+QStringList loadDataFilesAndApplyOptions(const StartupParts& parts) {
+    MainWindowControls& c = parts.controls;
+    const QString folder = parts.dataFolder;
+    QStringList unreadable;
+    const auto note = [&unreadable](const QString& path, const QString& problem) {
+        if (!problem.isEmpty())
+            unreadable << tr("%1: %2.").arg(QDir::toNativeSeparators(path), problem);
+    };
+
+    // A missing banner simply shows no picture.
+    const QString bannerPath = folder + QStringLiteral("stationbanner.jpg");
+    QString problem;
+    c.Picture2->setPixmap(readBanner(bannerPath, problem));
+    note(bannerPath, problem);
+
+    note(links::mdlExtras::linksFilePath(folder), parts.links.loadMenuCaptions());
+
+    const QString favouritesPath = folder + favourites::kFavouritesFileName;
+    const favourites::Slots stations = favourites::readFavouritesFile(favouritesPath, &problem);
+    note(favouritesPath, problem);
+    showFavourites(c, stations);
+
+    const QString settingsPath = folder + kSettingsFileName;
+    const Settings settings = readSettingsFile(settingsPath, &problem);
+    note(settingsPath, problem);
+    applyOptions(parts, settings);
     return unreadable;
 }
 
