@@ -46,7 +46,7 @@ struct ClientAreaControls {
     MainPanel* Frame5 = nullptr;
     StartupOptionsPanel* Frame4 = nullptr;
     favourites::FavouritesEditor* Frame3 = nullptr;
-    QLabel* Label32 = nullptr; // the status view
+    QLabel* Label32 = nullptr; // the status view; made after the controls below, as ever
 };
 
 // The controls below the client area, out of sight unless the user enlarges the window,
