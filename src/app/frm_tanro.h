@@ -1,31 +1,19 @@
 #pragma once
 
+#include "app/main_window_controls.h"
+#include "app/side_panels.h"
 #include "directory/directory_client.h"
-#include "tray/mdl_tray.h"
+#include "tray/window_tray.h"
 
 #include <QMainWindow>
 #include <functional>
 #include <memory>
-#include <vector>
-
-class QAction;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QSlider;
 
 namespace about {
 class About;
 }
-namespace common {
-class ClickLabel;
-}
 namespace directory {
 class FindStationsWindow;
-}
-namespace favourites {
-class FavouritesEditor;
 }
 namespace links {
 class Links;
@@ -34,18 +22,11 @@ namespace platform {
 class MediaPlayer;
 class MessageBox;
 class NotifyArea;
-class PlayerView;
 class Shell;
 class WebBrowserFactory;
 } // namespace platform
-namespace tray {
-class TrayMenu;
-}
 
 namespace app {
-
-class MainPanel;
-class StartupOptionsPanel;
 
 // What the main window needs from the platform. The program passes the real pieces,
 // tests pass fakes.
@@ -60,9 +41,11 @@ struct PlatformParts {
     std::function<void()> endProgram; // ends the process at once
 };
 
-// The main window. Its controls are the program's state; each handler is named after
-// the control and event it answers and delegates to the subsystem that owns the work.
-class frmTANRO : public QMainWindow {
+// The main window: the composer of its parts. Its controls and menus (built by
+// MainWindowControls) are the program's state; each handler is named after the control
+// and event it answers and delegates to the part or subsystem that owns the work: the
+// side panels, start-up, saving, the tray, playback, the links menu and About.
+class frmTANRO : public QMainWindow, public MainWindowControls {
     Q_OBJECT
 public:
     explicit frmTANRO(PlatformParts parts, QWidget* parent = nullptr);
@@ -71,7 +54,7 @@ public:
     // Start-up: runs once, before the window is first shown.
     void Form_Load();
     // Whether start-up left the window in the tray (so it is not to be shown).
-    bool isInTray() const { return mdlTray_.iconShown(); }
+    bool isInTray() const { return tray_.model().iconShown(); }
 
     // Start-up options and side panels.
     void Command1_Click();
@@ -113,47 +96,6 @@ public:
     void cmdExit_Click();
     void mnuExit_Click();
 
-    // Controls, by their names.
-    QLabel* Picture2;
-    platform::PlayerView* WindowsMediaPlayer1;
-    MainPanel* Frame5;
-    StartupOptionsPanel* Frame4;
-    favourites::FavouritesEditor* Frame3;
-    QPushButton* Command4;
-    QPushButton* cmdExit;
-    QPushButton* cmdFavseditor;
-    common::ClickLabel* Label33;
-    common::ClickLabel* Label39;
-    common::ClickLabel* Label40;
-    common::ClickLabel* Label9;
-    QLabel* Label32;
-    QLineEdit* Text2;
-    QLineEdit* Text3;
-    QLabel* Label35; // "Vol:"
-    QSlider* VolumeControl;
-    QPushButton* cmdPlay;
-    QPushButton* cmdPause;
-    QPushButton* cmdMute;
-    QPushButton* cmdAddtray;
-
-    QMenu* mnuSettings;
-    QAction* mnuStartops;
-    QAction* mnuFavslist;
-    QAction* mnuFindStations;
-    QAction* mnuElinks;
-    QAction* mnuSttray;
-    QAction* mnuAbout;
-    QAction* mnuExit2;
-    QMenu* mnuPstuff;
-    QAction* mnuLpstuff;
-    QAction* mnuCupdates;
-    QAction* mnuLumon;
-    QAction* mnuLvimble;
-    QAction* mnuLname5;
-    QMenu* mnuTools; // never shown
-    QAction* mnuSinfo;
-    tray::TrayMenu* mnuMenu;
-
     // Where "Find Stations" gets its directory client; until set, the window says the
     // directory cannot be used.
     void setStationDirectory(directory::ClientMaker makeClient) {
@@ -164,7 +106,7 @@ public:
 
     links::Links& frmPindle() { return *links_; }
     about::About& frmAbout() { return *about_; }
-    const tray::mdlTray& mdlTray() const { return mdlTray_; }
+    const tray::mdlTray& mdlTray() const { return tray_.model(); }
 
 protected:
     bool event(QEvent* event) override;
@@ -172,21 +114,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildControlsBelowClientArea(QWidget* client);
-    void keepKeyboardToWhatIsInView();
     void connectHandlers();
-    void setWidthTwips(int twips);
-    void closeSidePanel();
-    // Shows the default favourite's name, read from the settings file or just typed.
-    void showFavouriteName(const QString& name);
     void reportSaveFailure(const QString& fileName, const QString& why);
 
     PlatformParts parts_;
-    tray::mdlTray mdlTray_;
+    tray::WindowTray tray_;
+    SidePanels panels_;
     std::unique_ptr<links::Links> links_;
     std::unique_ptr<about::About> about_;
-    std::vector<QWidget*> belowClientArea_;
     directory::ClientMaker directoryClients_;
     std::unique_ptr<directory::FindStationsWindow> findStations_;
 };

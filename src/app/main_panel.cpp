@@ -1,6 +1,7 @@
 #include "app/main_panel.h"
 
 #include "common/click_label.h"
+#include "common/remote_text.h"
 #include "platform/glyphs.h"
 #include "platform/placement.h"
 #include "player/stream_tester.h"
@@ -83,6 +84,12 @@ MainPanel::MainPanel(platform::MediaPlayer& player, platform::MessageBox& messag
     setTabOrder(tester->Text1, tester->cmdStreamtest);
     setTabOrder(tester->cmdStreamtest, Label48);
     setTabOrder(Label48, Label47);
+}
+
+void MainPanel::showFavouriteName(const QString& name) {
+    const QString shown = common::cleanRemoteText(name);
+    lblFavdisplay->setText(shown);
+    lblFavdisplay->setAccessibleName(shown);
 }
 
 } // namespace app

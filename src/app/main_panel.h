@@ -26,6 +26,9 @@ public:
     MainPanel(platform::MediaPlayer& player, platform::MessageBox& messages,
               QWidget* parent = nullptr);
 
+    // Shows the default favourite's name, read from the settings file or just typed.
+    void showFavouriteName(const QString& name);
+
     QLabel* Label34;
     QComboBox* Combo1;
     common::ClickLabel* Picture3;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/remote_text.h"
+
+#include <QAction>
 #include <QLineEdit>
 
 namespace common {
@@ -10,6 +13,12 @@ namespace common {
 inline void showText(QLineEdit* field, const QString& text) {
     field->setText(text);
     field->home(false);
+}
+
+// Menu entries that show names from the data files or a station's words: one line of
+// plain text in which an '&' is itself.
+inline void showInMenu(QAction* entry, const QString& text) {
+    entry->setText(menuCaption(cleanRemoteText(text)));
 }
 
 } // namespace common
