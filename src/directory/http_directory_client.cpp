@@ -237,6 +237,9 @@ void HttpDirectoryClient::tryServer(int index) {
                     failOver(tr("sent an answer too large to read (over %1 MiB).")
                                  .arg(limits_.maxBodyBytes / (1024 * 1024)));
                     return;
+                case Failure::Redirect:
+                    failOver(tr("redirected the search nowhere usable: %1.").arg(result.why));
+                    return;
                 case Failure::HeadersTooLong:
                     failOver(tr("sent headers too long to read."));
                     return;

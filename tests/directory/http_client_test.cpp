@@ -132,6 +132,49 @@ TEST_F(DirectoryClientTest, AServerAnswering503OrHangingUpIsLeftForTheNextOne) {
     EXPECT_EQ(server.requests.size(), 2);
 }
 
+TEST_F(DirectoryClientTest, ARedirectIsFollowedAndARedirectLoopIsLeftForTheNextServer) {
+    // A server that moved its API answers with a redirect; the search arrives whole there.
+    DirectoryServer moved;
+    moved.handler = [this](const DirectoryServer::Request& r) {
+        DirectoryServer::Reply reply;
+        reply.status = 301;
+        QUrl target(server.base() + r.path);
+        target.setQuery(r.query);
+        reply.location = target.toEncoded();
+        return reply;
+    };
+    auto c = client({moved.base()});
+    const auto answer = searchAndWait(*c, named("Jazz & Blues"));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(answer->error.isEmpty()) << answer->error.toStdString();
+    EXPECT_EQ(answer->stations.size(), 3);
+    ASSERT_EQ(server.requests.size(), 1);
+    EXPECT_EQ(server.requests[0].path, "/json/stations/search");
+    EXPECT_EQ(server.requests[0].query.queryItemValue("name", QUrl::FullyDecoded), "Jazz & Blues");
+    EXPECT_EQ(server.requests[0].headers.value("user-agent"), kAgent.toUtf8());
+
+    // One that sends the client round in a circle is given up on, and the next one asked.
+    DirectoryServer looping;
+    looping.handler = [&looping](const DirectoryServer::Request& r) {
+        DirectoryServer::Reply reply;
+        reply.status = 302;
+        reply.location = (looping.base() + r.path).toUtf8();
+        return reply;
+    };
+    auto next = client({looping.base(), server.base()});
+    const auto after = searchAndWait(*next, named("rock"));
+    ASSERT_TRUE(after.has_value());
+    EXPECT_TRUE(after->error.isEmpty()) << after->error.toStdString();
+    EXPECT_EQ(after->stations.size(), 3);
+    EXPECT_LE(looping.requests.size(), 4);
+    EXPECT_EQ(server.requests.size(), 2);
+
+    auto only = client({looping.base()});
+    const auto refused = searchAndWait(*only, named("rock"));
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_TRUE(refused->error.contains("Redirect")) << refused->error.toStdString();
+}
+
 TEST_F(DirectoryClientTest, WhenEveryServerFailsTheAnswerSaysSoInWords) {
     DirectoryServer failing;
     failing.handler = [](const DirectoryServer::Request&) {
