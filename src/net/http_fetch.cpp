@@ -51,6 +51,9 @@ void HttpFetch::dropSocket() {
     socket_ = nullptr;
     socket->disconnect(this);
     socket->abort(); // closes the descriptor now, whatever the socket was doing
+    // Not this object's child any more: the owner may delete this object inside done,
+    // which may run inside one of the socket's own signals.
+    socket->setParent(nullptr);
     socket->deleteLater();
 }
 
@@ -125,16 +128,19 @@ void HttpFetch::onReadyRead() {
             head_ += data;
             const auto [end, length] = http::headEnd(head_, from);
             if (end < 0 || end > http::maxHeaderBytes) {
-                if (head_.size() > http::maxHeaderBytes)
+                if (head_.size() > http::maxHeaderBytes) {
                     failWith(Failure::HeadersTooLong,
                              QStringLiteral("The server's headers are too long"), false);
+                    return; // this object may be gone
+                }
                 continue;
             }
             headDone_ = true;
             const QByteArray rest = head_.mid(end + length);
             head_.truncate(end);
+            const QPointer<HttpFetch> alive(this);
             onHead(http::parseResponseHead(head_));
-            if (finished_ || socket_ == nullptr)
+            if (alive == nullptr || finished_ || socket_ == nullptr)
                 return;
             body_ = rest;
         } else {
@@ -230,8 +236,9 @@ void HttpFetch::onClosed() {
     if (finished_)
         return;
     if (socket_ != nullptr && socket_->bytesAvailable() > 0) {
+        const QPointer<HttpFetch> alive(this);
         onReadyRead();
-        if (finished_)
+        if (alive == nullptr || finished_)
             return;
     }
     if (!headDone_) {

@@ -310,6 +310,38 @@ TEST_F(DirectoryClientTest, AHeaderThatNeverEndsIsGivenUpAtItsCapAndItsConnectio
         << "the connection was left open after the give-up";
 }
 
+TEST_F(DirectoryClientTest, TheClientMayBeDestroyedFromInsideItsAnswerWhateverTheServerDid) {
+    // The answer can arrive from inside the connection's own reading (a whole body, headers
+    // over the cap, a refusal): destroying the client there must not pull the connection out
+    // from under the code still running it. Caught by the sanitizer builds.
+    DirectoryServer endless;
+    endless.handler = [](const DirectoryServer::Request&) {
+        DirectoryServer::Reply r;
+        r.endlessBytes = qint64(1) << 40;
+        r.endlessHeader = true;
+        return r;
+    };
+    DirectoryServer refusing;
+    refusing.handler = [](const DirectoryServer::Request&) {
+        DirectoryServer::Reply r;
+        r.status = 404;
+        return r;
+    };
+    for (DirectoryServer* s : {&server, &endless, &refusing}) {
+        const int closedBefore = s->disconnections;
+        std::unique_ptr<HttpDirectoryClient> c = client({s->base()});
+        bool answered = false;
+        c->search(named("jazz"), [&](const SearchAnswer&) {
+            answered = true;
+            c.reset();
+        });
+        ASSERT_TRUE(waitFor([&] { return answered; }, 20000)) << s->base().toStdString();
+        EXPECT_EQ(c, nullptr);
+        EXPECT_TRUE(waitFor([&] { return s->disconnections == closedBefore + 1; }, 10000))
+            << s->base().toStdString();
+    }
+}
+
 TEST_F(DirectoryClientTest, AnAnswerCutShortOrNotJsonGivesAMessage) {
     for (const bool cutShort : {true, false}) {
         DirectoryServer bad;
