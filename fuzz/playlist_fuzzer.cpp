@@ -3,7 +3,7 @@
 // never lets a remote playlist name a local file. The typed-address reader gives a
 // valid address whenever it reports no error. The same bytes read as an HTTP answer give a
 // head within its bounds and a de-chunked body no larger than what arrived.
-#include "platform/gst/http_response.h"
+#include "net/http_response.h"
 #include "platform/gst/playlist.h"
 
 #include <QByteArray>
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pl::kindFromContent(body);
     pl::isHls(body);
 
-    namespace fe = platform::fetch;
+    namespace fe = net::http;
     const auto [end, length] = fe::headEnd(body, 0);
     if (end >= 0 && (end + length > body.size() || (length != 2 && length != 4)))
         fail("head end outside the answer", body);

@@ -2,12 +2,8 @@
 
 #include <QDnsLookup>
 #include <QHostInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTimer>
 #include <algorithm>
 #include <memory>
 
@@ -25,16 +21,24 @@ QString baseWithoutSlash(QString base) {
     return base;
 }
 
-// The caller's own deadline covers the whole exchange, so the request has no timeout of its
-// own that could end it first with a vaguer reason.
-QNetworkRequest makeRequest(const QUrl& url, const QString& userAgent) {
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, userAgent);
-    request.setRawHeader("Accept", "application/json");
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
-    return request;
+// What every request to a directory server shares; HTTPS trusts the system's store.
+net::HttpFetch::Options fetchOptions(const QString& userAgent) {
+    net::HttpFetch::Options options;
+    options.userAgent = userAgent.toUtf8();
+    options.accept = "application/json";
+    options.maxRedirects = kMaxRedirects;
+    options.allowDowngrade = false;
+    return options;
+}
+
+// A server's own words (its status line's reason), cut short and without control
+// characters, for a message.
+QString printable(const QByteArray& bytes, qsizetype max) {
+    QString out;
+    for (const char c : bytes.left(max))
+        if (c >= 0x20 && c < 0x7f)
+            out += QLatin1Char(c);
+    return out.trimmed();
 }
 
 void shuffle(QStringList& list) {
@@ -48,7 +52,7 @@ HttpDirectoryClient::HttpDirectoryClient(ServerFinder findServers, QString userA
 
 HttpDirectoryClient::~HttpDirectoryClient() {
     done_ = nullptr;
-    dropReply();
+    dropFetch();
 }
 
 ServerFinder HttpDirectoryClient::fixedServers(QStringList baseAddresses) {
@@ -173,25 +177,20 @@ void HttpDirectoryClient::search(const SearchQuery& query, Done done) {
 void HttpDirectoryClient::cancel() {
     ++generation_;
     done_ = nullptr;
-    dropReply();
+    dropFetch();
 }
 
-void HttpDirectoryClient::dropReply() {
-    if (deadline_ != nullptr)
-        deadline_->stop();
-    if (reply_ != nullptr) {
-        QNetworkReply* reply = reply_;
-        reply_ = nullptr;
-        disconnect(reply, nullptr, this, nullptr);
-        reply->abort();
-        reply->deleteLater();
-    }
-    body_.clear();
-    body_.squeeze();
+void HttpDirectoryClient::dropFetch() {
+    if (fetch_ == nullptr)
+        return;
+    net::HttpFetch* fetch = fetch_;
+    fetch_ = nullptr;
+    fetch->abort(); // the socket is closed here, not when the object goes
+    fetch->deleteLater();
 }
 
 void HttpDirectoryClient::finish(const SearchAnswer& answer) {
-    dropReply();
+    dropFetch();
     Done done = std::move(done_);
     done_ = nullptr;
     if (done)
@@ -199,84 +198,72 @@ void HttpDirectoryClient::finish(const SearchAnswer& answer) {
 }
 
 void HttpDirectoryClient::tryServer(int index) {
-    dropReply();
+    dropFetch();
     if (index >= servers_.size()) {
         finish(
             {{}, false, tr("No directory server gave an answer. %1").arg(lastFailure_).trimmed()});
         return;
     }
     serverIndex_ = index;
-    if (!network_)
-        network_ = std::make_unique<QNetworkAccessManager>();
-    if (deadline_ == nullptr) {
-        deadline_ = new QTimer(this);
-        deadline_->setSingleShot(true);
-    }
 
     const QString base = servers_[index];
-    QUrl url(base + QStringLiteral("/json/stations/search"));
+    QUrl url(baseWithoutSlash(base) + QStringLiteral("/json/stations/search"));
     url.setQuery(searchParameters(query_));
-    QNetworkReply* reply = network_->get(makeRequest(url, userAgent_));
-    reply_ = reply;
+    net::HttpFetch::Options options = fetchOptions(userAgent_);
+    options.maxBodyBytes = limits_.maxBodyBytes;
+    options.deadlineMs = limits_.perServerMs;
 
     const auto failOver = [this, index, base](const QString& why) {
         lastFailure_ = tr("The last one tried (%1) %2").arg(QUrl(base).host(), why);
         tryServer(index + 1);
     };
-    disconnect(deadline_, nullptr, this, nullptr);
-    connect(deadline_, &QTimer::timeout, this,
-            [failOver] { failOver(tr("took too long to answer.")); });
-    deadline_->start(limits_.perServerMs);
-
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply, failOver] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > limits_.maxBodyBytes)
-            failOver(tr("sent an answer too large to read (%1 bytes).").arg(length.toLongLong()));
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply, failOver] {
-        const qint64 room = limits_.maxBodyBytes - body_.size();
-        body_ += reply->read(std::max<qint64>(room, 0) + 1);
-        if (body_.size() > limits_.maxBodyBytes)
-            failOver(tr("sent an answer too large to read (over %1 MiB).")
-                         .arg(limits_.maxBodyBytes / (1024 * 1024)));
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, index, failOver] {
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() != QNetworkReply::NoError && (status < 200 || status > 299)) {
-            if (status > 0)
-                failOver(tr("answered %1 %2.")
-                             .arg(status)
-                             .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
-                                      .toString()
-                                      .left(80)));
-            else
-                failOver(tr("could not be reached: %1").arg(reply->errorString().left(200)));
-            return;
-        }
-        if (status < 200 || status > 299) {
-            failOver(tr("answered %1.").arg(status));
-            return;
-        }
-        body_ += reply->read(std::max<qint64>(limits_.maxBodyBytes - body_.size(), 0) + 1);
-        if (body_.size() > limits_.maxBodyBytes) {
-            failOver(tr("sent an answer too large to read."));
-            return;
-        }
-        if (reply->error() != QNetworkReply::NoError) {
-            failOver(tr("broke off its answer: %1").arg(reply->errorString().left(200)));
-            return;
-        }
-        SearchAnswer answer;
-        answer.stations = readStations(body_, &answer.more, &answer.error);
-        if (!answer.error.isEmpty()) {
-            failOver(answer.error.left(300));
-            return;
-        }
-        // The server that answered is asked first next time.
-        if (index > 0)
-            servers_.move(index, 0);
-        finish(answer);
-    });
+    fetch_ = new net::HttpFetch(
+        url, std::move(options),
+        [this, index, failOver](const net::HttpFetch::Result& result) {
+            using Failure = net::HttpFetch::Failure;
+            if (result.outcome != net::HttpFetch::Outcome::Body) {
+                switch (result.failure) {
+                case Failure::Timeout:
+                    failOver(tr("took too long to answer."));
+                    return;
+                case Failure::Status: {
+                    const QString status = QString::number(result.httpStatus);
+                    const QString reason = printable(result.httpReason, 80);
+                    failOver(reason.isEmpty() ? tr("answered %1.").arg(status)
+                                              : tr("answered %1 %2.").arg(status, reason));
+                    return;
+                }
+                case Failure::TooLarge:
+                    failOver(tr("sent an answer too large to read (over %1 MiB).")
+                                 .arg(limits_.maxBodyBytes / (1024 * 1024)));
+                    return;
+                case Failure::Redirect:
+                    failOver(tr("redirected the search nowhere usable: %1.").arg(result.why));
+                    return;
+                case Failure::HeadersTooLong:
+                    failOver(tr("sent headers too long to read."));
+                    return;
+                default:
+                    failOver(tr("could not be reached: %1").arg(result.why.left(200)));
+                    return;
+                }
+            }
+            if (result.truncated) {
+                failOver(tr("broke off its answer."));
+                return;
+            }
+            SearchAnswer answer;
+            answer.stations = readStations(result.body, &answer.more, &answer.error);
+            if (!answer.error.isEmpty()) {
+                failOver(answer.error.left(300));
+                return;
+            }
+            // The server that answered is asked first next time.
+            if (index > 0)
+                servers_.move(index, 0);
+            finish(answer);
+        },
+        this);
 }
 
 void HttpDirectoryClient::countClick(const QString& stationUuid) {
@@ -286,18 +273,19 @@ void HttpDirectoryClient::countClick(const QString& stationUuid) {
     withServers([this, uuid = stationUuid] {
         if (servers_.isEmpty())
             return;
-        if (!network_)
-            network_ = std::make_unique<QNetworkAccessManager>();
-        const QUrl url(servers_.first() + QStringLiteral("/json/url/") + uuid);
-        QNetworkReply* reply = network_->get(makeRequest(url, userAgent_));
-        auto received = std::make_shared<qint64>(0);
-        connect(reply, &QNetworkReply::readyRead, reply, [reply, received] {
-            *received += reply->readAll().size();
-            if (*received > kMaxClickAnswerBytes)
-                reply->abort();
-        });
-        connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-        QTimer::singleShot(limits_.perServerMs, reply, [reply] { reply->abort(); });
+        const QUrl url(baseWithoutSlash(servers_.first()) + QStringLiteral("/json/url/") + uuid);
+        net::HttpFetch::Options options = fetchOptions(userAgent_);
+        options.maxBodyBytes = kMaxClickAnswerBytes;
+        options.deadlineMs = limits_.perServerMs;
+        // The answer is not needed; the fetch goes when it ends, or with the client.
+        auto self = std::make_shared<QPointer<net::HttpFetch>>();
+        *self = new net::HttpFetch(
+            url, std::move(options),
+            [self](const net::HttpFetch::Result&) {
+                if (*self != nullptr)
+                    (*self)->deleteLater();
+            },
+            this);
     });
 }
 

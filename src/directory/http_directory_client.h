@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory/directory_client.h"
+#include "net/http_fetch.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,19 +10,17 @@
 #include <functional>
 #include <memory>
 
-class QNetworkAccessManager;
-class QNetworkReply;
-class QTimer;
-
 namespace directory {
 
 // Finds the directory's servers; calls back once with base addresses (may be empty).
 using ServerFinder = std::function<void(std::function<void(QStringList)>)>;
 
-// The directory client over HTTP(S) with Qt Network. Servers are tried in the order the
-// finder gives them; a connection error, a timeout, an answer that is not 2xx or a body
-// over the cap moves on to the next server. Nothing is sent before the first search, and
-// the finder runs then, once.
+// The directory client over HTTP(S), with the program's bounded fetch (the system's trust
+// store for HTTPS). Servers are tried in the order the finder gives them; a connection
+// error, a timeout, an answer that is not 2xx, headers or a body over the caps or an answer
+// that is not the directory's JSON moves on to the next server. A search given up on, by
+// a new one or cancel(), has its connection closed at once. Nothing is sent before the
+// first search, and the finder runs then, once.
 class HttpDirectoryClient final : public QObject, public DirectoryClient {
     Q_OBJECT
 public:
@@ -53,12 +52,11 @@ private:
     void withServers(std::function<void()> then);
     void tryServer(int index);
     void finish(const SearchAnswer& answer);
-    void dropReply();
+    void dropFetch();
 
     ServerFinder findServers_;
     QString userAgent_;
     Limits limits_;
-    std::unique_ptr<QNetworkAccessManager> network_;
     QStringList servers_;
     bool found_ = false;
     bool finding_ = false;
@@ -68,9 +66,7 @@ private:
     quint64 generation_ = 0;
     SearchQuery query_;
     Done done_;
-    QPointer<QNetworkReply> reply_;
-    QTimer* deadline_ = nullptr;
-    QByteArray body_;
+    QPointer<net::HttpFetch> fetch_;
     QString lastFailure_;
     int serverIndex_ = 0;
 };

@@ -66,6 +66,7 @@ public:
         qint64 endlessBytes = 0; // send this many bytes of a list with no length given
         bool announceLength = true;
         bool endlessHeader = false; // header lines that never end, up to endlessBytes
+        QByteArray location;        // sent as the Location header (with a 3xx status)
     };
 
     DirectoryServer() {
@@ -145,6 +146,8 @@ private:
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) +
                           (reply.status == 200 ? " OK" : " Failing") +
                           "\r\nContent-Type: application/json\r\nConnection: close\r\n";
+        if (!reply.location.isEmpty())
+            head += "Location: " + reply.location + "\r\n";
         if (reply.endlessBytes > 0) {
             if (reply.endlessHeader) {
                 socket->write("HTTP/1.1 200 OK\r\n");

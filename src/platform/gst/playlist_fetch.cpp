@@ -2,300 +2,39 @@
 
 #include "platform/gst/playlist.h"
 
-#include <QSslConfiguration>
-#include <QSslError>
-#include <QSslSocket>
-#include <QTcpSocket>
-#include <QTimer>
 #include <utility>
 
 namespace platform {
 
 namespace {
 
-bool isWebScheme(const QString& scheme) {
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+using net::HttpFetch;
+
+HttpFetch::Options endingAtAudio(HttpFetch::Options options) {
+    // Playlist types are audio/ too (audio/x-scpls, audio/x-mpegurl): those are read.
+    options.endAtHead = [](const QString& type) {
+        return (type.startsWith(QLatin1String("audio/")) ||
+                type.startsWith(QLatin1String("application/ogg"))) &&
+               playlist::kindFromContentType(type) == playlist::Kind::None;
+    };
+    return options;
 }
 
-bool isRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+HttpFetch::Done inPlayerWords(HttpFetch::Done done) {
+    return [done = std::move(done)](const HttpFetch::Result& result) {
+        if (result.failure != HttpFetch::Failure::TooLarge) {
+            done(result);
+            return;
+        }
+        HttpFetch::Result worded = result;
+        worded.why = QStringLiteral("Not an audio stream");
+        done(worded);
+    };
 }
 
 } // namespace
 
 PlaylistFetch::PlaylistFetch(const QUrl& url, Options options, Done done, QObject* parent)
-    : QObject(parent), options_(std::move(options)), done_(std::move(done)),
-      deadline_(new QTimer(this)) {
-    // One deadline for the whole fetch, every redirect and byte included.
-    deadline_->setSingleShot(true);
-    connect(deadline_, &QTimer::timeout, this, &PlaylistFetch::onDeadline);
-    deadline_->start(options_.deadlineMs);
-    visited_.insert(url.adjusted(QUrl::RemoveFragment).toString());
-    // Deferred, so that done never runs inside the constructor.
-    QTimer::singleShot(0, this, [this, url] { connectTo(url); });
-}
-
-PlaylistFetch::~PlaylistFetch() {
-    dropSocket();
-}
-
-void PlaylistFetch::abort() {
-    finished_ = true;
-    done_ = nullptr;
-    deadline_->stop();
-    dropSocket();
-}
-
-void PlaylistFetch::dropSocket() {
-    if (socket_ == nullptr)
-        return;
-    QTcpSocket* socket = socket_;
-    socket_ = nullptr;
-    socket->disconnect(this);
-    socket->abort(); // closes the descriptor now, whatever the socket was doing
-    socket->deleteLater();
-}
-
-void PlaylistFetch::connectTo(const QUrl& url) {
-    if (finished_)
-        return;
-    url_ = url;
-    connected_ = false;
-    head_.clear();
-    headDone_ = false;
-    response_ = {};
-    body_.clear();
-    const bool https = url.scheme() == QLatin1String("https");
-    QSslSocket* secure = https ? new QSslSocket(this) : nullptr;
-    QTcpSocket* socket = https ? secure : new QTcpSocket(this);
-    socket_ = socket;
-    // Qt takes no more from the kernel than this between two reads, so a fast server
-    // cannot fill memory faster than the caps below are checked.
-    socket->setReadBufferSize(64 * 1024);
-    connect(socket, &QTcpSocket::readyRead, this, &PlaylistFetch::onReadyRead);
-    connect(socket, &QTcpSocket::errorOccurred, this, &PlaylistFetch::onSocketError);
-    connect(socket, &QTcpSocket::disconnected, this, &PlaylistFetch::onClosed);
-    if (secure != nullptr) {
-        if (options_.ownCertificates) {
-            QSslConfiguration config = secure->sslConfiguration();
-            config.setCaCertificates(options_.caCertificates);
-            secure->setSslConfiguration(config);
-        }
-        connect(secure, &QSslSocket::encrypted, this, &PlaylistFetch::onConnected);
-        connect(secure, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
-            const QString why =
-                errors.isEmpty() ? QStringLiteral("unknown reason") : errors.first().errorString();
-            failWith(QStringLiteral("Certificate not accepted: %1").arg(why), false);
-        });
-        secure->connectToHostEncrypted(url.host(), quint16(url.port(443)));
-    } else {
-        connect(socket, &QTcpSocket::connected, this, &PlaylistFetch::onConnected);
-        socket->connectToHost(url.host(), quint16(url.port(80)));
-    }
-}
-
-void PlaylistFetch::onConnected() {
-    if (finished_ || socket_ == nullptr)
-        return;
-    connected_ = true;
-    QByteArray target =
-        url_.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
-    if (target.isEmpty())
-        target = "/";
-    QByteArray host = url_.host(QUrl::FullyEncoded).toLatin1();
-    if (host.contains(':'))
-        host = '[' + host + ']';
-    if (url_.port() > 0)
-        host += ':' + QByteArray::number(url_.port());
-    // HTTP/1.0: the answer ends with the connection and is never chunked by a server
-    // that keeps to the protocol.
-    QByteArray request = "GET " + target + " HTTP/1.0\r\nHost: " + host +
-                         "\r\nUser-Agent: " + options_.userAgent +
-                         "\r\nAccept: */*\r\nConnection: close\r\n";
-    if (!url_.userName().isEmpty())
-        request += "Authorization: Basic " +
-                   (url_.userName().toUtf8() + ':' + url_.password().toUtf8()).toBase64() + "\r\n";
-    socket_->write(request + "\r\n");
-}
-
-void PlaylistFetch::onReadyRead() {
-    while (!finished_ && socket_ != nullptr && socket_->bytesAvailable() > 0) {
-        const QByteArray data = socket_->read(64 * 1024);
-        if (!headDone_) {
-            const qsizetype from = std::max<qsizetype>(0, head_.size() - 3);
-            head_ += data;
-            const auto [end, length] = fetch::headEnd(head_, from);
-            if (end < 0 || end > fetch::maxHeaderBytes) {
-                if (head_.size() > fetch::maxHeaderBytes)
-                    failWith(QStringLiteral("The server's headers are too long"), false);
-                continue;
-            }
-            headDone_ = true;
-            const QByteArray rest = head_.mid(end + length);
-            head_.truncate(end);
-            onHead(fetch::parseResponseHead(head_));
-            if (finished_ || socket_ == nullptr)
-                return;
-            body_ = rest;
-        } else {
-            body_ += data;
-        }
-        if (body_.size() > options_.maxBodyBytes) {
-            failWith(QStringLiteral("Not an audio stream"), false);
-            return;
-        }
-        if (response_.contentLength >= 0 && !response_.chunked &&
-            body_.size() >= response_.contentLength) {
-            body_.truncate(response_.contentLength);
-            onClosed();
-            return;
-        }
-        // The last chunk: servers that keep the connection open anyway have said it all.
-        if (response_.chunked &&
-            (body_.startsWith("0\r\n\r\n") || body_.endsWith("\r\n0\r\n\r\n"))) {
-            onClosed();
-            return;
-        }
-    }
-}
-
-void PlaylistFetch::onHead(const fetch::ResponseHead& head) {
-    response_ = head;
-    if (!head.valid) {
-        failWith(QStringLiteral("The server's answer is not HTTP"), false);
-        return;
-    }
-    if (isRedirect(head.status)) {
-        if (head.location.isEmpty()) {
-            failWith(QStringLiteral("Redirected to no address"), false);
-            return;
-        }
-        const QUrl target =
-            url_.resolved(QUrl::fromEncoded(head.location)).adjusted(QUrl::RemoveFragment);
-        const QString scheme = target.scheme().toLower();
-        if (!target.isValid() || !isWebScheme(scheme)) {
-            failWith(scheme.isEmpty() || scheme.size() > 16
-                         ? QStringLiteral("Redirected to an address that is not a web address")
-                         : QStringLiteral("Refused a redirect to a %1: address").arg(scheme),
-                     false);
-            return;
-        }
-        if (visited_.contains(target.toString())) {
-            failWith(QStringLiteral("Redirect loop"), false);
-            return;
-        }
-        if (++redirects_ > fetch::maxRedirects) {
-            failWith(QStringLiteral("Too many redirects"), false);
-            return;
-        }
-        visited_.insert(target.toString());
-        dropSocket();
-        connectTo(target);
-        return;
-    }
-    if (head.status >= 400) {
-        Result result;
-        result.url = url_;
-        result.httpStatus = head.status;
-        finish(std::move(result));
-        return;
-    }
-    if (head.status < 200 || head.status >= 300) {
-        failWith(QStringLiteral("HTTP error %1").arg(head.status), false);
-        return;
-    }
-    const QString type = QString::fromLatin1(head.contentType).toLower();
-    const bool audio = (type.startsWith("audio/") || type.startsWith("application/ogg")) &&
-                       playlist::kindFromContentType(type) == playlist::Kind::None;
-    if (audio) {
-        Result result;
-        result.outcome = Outcome::Audio;
-        result.url = url_;
-        result.contentType = type;
-        finish(std::move(result));
-    }
-}
-
-void PlaylistFetch::onClosed() {
-    if (finished_)
-        return;
-    if (socket_ != nullptr && socket_->bytesAvailable() > 0) {
-        onReadyRead();
-        if (finished_)
-            return;
-    }
-    if (!headDone_) {
-        failWith(head_.isEmpty() ? QStringLiteral("The server closed the connection unanswered")
-                                 : QStringLiteral("The server's answer broke off"),
-                 true);
-        return;
-    }
-    Result result;
-    result.outcome = Outcome::Body;
-    result.url = url_;
-    result.body = response_.chunked ? fetch::dechunk(body_) : body_;
-    result.contentType = QString::fromLatin1(response_.contentType);
-    finish(std::move(result));
-}
-
-void PlaylistFetch::onSocketError() {
-    if (finished_ || socket_ == nullptr)
-        return;
-    switch (socket_->error()) {
-    case QAbstractSocket::RemoteHostClosedError:
-        onClosed();
-        return;
-    case QAbstractSocket::ConnectionRefusedError:
-        failWith(QStringLiteral("Could not connect: Connection refused"), true);
-        return;
-    case QAbstractSocket::HostNotFoundError:
-        failWith(QStringLiteral("Could not connect: Host not found"), true);
-        return;
-    case QAbstractSocket::SocketTimeoutError:
-        failWith(QStringLiteral("Could not connect: Timed out"), true);
-        return;
-    case QAbstractSocket::SslHandshakeFailedError:
-        failWith(QStringLiteral("Certificate not accepted: %1").arg(socket_->errorString()), false);
-        return;
-    default:
-        failWith(connected_
-                     ? QStringLiteral("The connection was lost: %1").arg(socket_->errorString())
-                     : QStringLiteral("Could not connect: %1").arg(socket_->errorString()),
-                 true);
-        return;
-    }
-}
-
-void PlaylistFetch::onDeadline() {
-    if (finished_)
-        return;
-    if (!connected_)
-        failWith(QStringLiteral("Could not connect: Timed out"), true);
-    else if (head_.isEmpty())
-        failWith(QStringLiteral("The server does not answer"), true);
-    else
-        failWith(QStringLiteral("The server answers too slowly"), true);
-}
-
-void PlaylistFetch::failWith(const QString& why, bool transient) {
-    Result result;
-    result.url = url_;
-    result.why = why;
-    result.transient = transient;
-    finish(std::move(result));
-}
-
-void PlaylistFetch::finish(Result result) {
-    if (finished_)
-        return;
-    finished_ = true;
-    deadline_->stop();
-    dropSocket();
-    head_.clear();
-    body_.clear();
-    // Last: the owner may delete this object from inside.
-    if (Done done = std::exchange(done_, nullptr))
-        done(result);
-}
+    : HttpFetch(url, endingAtAudio(std::move(options)), inPlayerWords(std::move(done)), parent) {}
 
 } // namespace platform

@@ -1,11 +1,9 @@
-#include "platform/gst/http_response.h"
+#include "net/http_response.h"
 
 #include <QList>
 #include <algorithm>
 
-namespace platform {
-
-namespace fetch {
+namespace net::http {
 
 std::pair<qsizetype, int> headEnd(const QByteArray& data, qsizetype from) {
     const qsizetype crlf = data.indexOf("\r\n\r\n", from);
@@ -33,6 +31,7 @@ ResponseHead parseResponseHead(const QByteArray& head) {
         return r;
     r.valid = true;
     r.status = status;
+    r.reason = statusLine.mid(parts[0].size() + 1 + parts[1].size()).trimmed();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
         const qsizetype colon = line.indexOf(':');
@@ -81,6 +80,4 @@ QByteArray dechunk(const QByteArray& raw) {
     return out;
 }
 
-} // namespace fetch
-
-} // namespace platform
+} // namespace net::http

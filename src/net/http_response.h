@@ -6,12 +6,10 @@
 #include <QByteArray>
 #include <utility>
 
-namespace platform {
-
-namespace fetch {
+namespace net::http {
 
 // Header bytes (status line included) beyond which an answer is given up on: real
-// playlist servers send well under 2 KiB.
+// servers send well under 2 KiB.
 inline constexpr qsizetype maxHeaderBytes = 16 * 1024;
 inline constexpr int maxRedirects = 5;
 
@@ -23,6 +21,7 @@ std::pair<qsizetype, int> headEnd(const QByteArray& data, qsizetype from);
 struct ResponseHead {
     bool valid = false;
     int status = 0;
+    QByteArray reason; // the status line's words after the number
     QByteArray contentType;
     QByteArray location;
     qint64 contentLength = -1; // -1: not given
@@ -37,6 +36,4 @@ ResponseHead parseResponseHead(const QByteArray& head);
 // damage. Never returns more bytes than it was given.
 QByteArray dechunk(const QByteArray& raw);
 
-} // namespace fetch
-
-} // namespace platform
+} // namespace net::http
