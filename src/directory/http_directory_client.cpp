@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kMaxRedirects = 3;
 // The click call's answer is a few hundred bytes; anything much larger is not read.
-constexpr qint64 kMaxClickAnswerBytes = 64 * 1024;
+constexpr qint64 kMaxClickAnswerBytes = qint64{64} * 1024;
 
 QString baseWithoutSlash(QString base) {
     while (base.endsWith(QLatin1Char('/')))
@@ -56,8 +56,9 @@ HttpDirectoryClient::~HttpDirectoryClient() {
 }
 
 ServerFinder HttpDirectoryClient::fixedServers(QStringList baseAddresses) {
-    return
-        [list = std::move(baseAddresses)](std::function<void(QStringList)> found) { found(list); };
+    return [list = std::move(baseAddresses)](const std::function<void(QStringList)>& found) {
+        found(list);
+    };
 }
 
 QStringList HttpDirectoryClient::parseServerList(const QString& commaSeparated) {
@@ -74,7 +75,7 @@ QStringList HttpDirectoryClient::parseServerList(const QString& commaSeparated) 
 }
 
 ServerFinder HttpDirectoryClient::discoverServers() {
-    return [](std::function<void(QStringList)> found) {
+    return [](const std::function<void(QStringList)>& found) {
         auto* srv = new QDnsLookup(QDnsLookup::SRV, QStringLiteral("_api._tcp.radio-browser.info"));
         QObject::connect(srv, &QDnsLookup::finished, srv, [srv, found] {
             srv->deleteLater();
@@ -235,7 +236,7 @@ void HttpDirectoryClient::tryServer(int index) {
                 }
                 case Failure::TooLarge:
                     failOver(tr("sent an answer too large to read (over %1 MiB).")
-                                 .arg(limits_.maxBodyBytes / (1024 * 1024)));
+                                 .arg(limits_.maxBodyBytes / (qint64{1024} * 1024)));
                     return;
                 case Failure::Redirect:
                     failOver(tr("redirected the search nowhere usable: %1.").arg(result.why));

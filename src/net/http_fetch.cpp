@@ -72,7 +72,7 @@ void HttpFetch::connectTo(const QUrl& url) {
     socket_ = socket;
     // Qt takes no more from the kernel than this between two reads, so a fast server
     // cannot fill memory faster than the caps below are checked.
-    socket->setReadBufferSize(64 * 1024);
+    socket->setReadBufferSize(qint64{64} * 1024);
     connect(socket, &QTcpSocket::readyRead, this, &HttpFetch::onReadyRead);
     connect(socket, &QTcpSocket::errorOccurred, this, &HttpFetch::onSocketError);
     connect(socket, &QTcpSocket::disconnected, this, &HttpFetch::onClosed);
@@ -122,7 +122,7 @@ void HttpFetch::onConnected() {
 
 void HttpFetch::onReadyRead() {
     while (!finished_ && socket_ != nullptr && socket_->bytesAvailable() > 0) {
-        const QByteArray data = socket_->read(64 * 1024);
+        const QByteArray data = socket_->read(qint64{64} * 1024);
         if (!headDone_) {
             const qsizetype from = std::max<qsizetype>(0, head_.size() - 3);
             head_ += data;
@@ -216,7 +216,7 @@ void HttpFetch::onHead(const http::ResponseHead& head) {
         // A refusal (4xx, 5xx) is left for the caller to put in words.
         if (head.status < 400)
             result.why = QStringLiteral("HTTP error %1").arg(head.status);
-        finish(std::move(result));
+        finish(result);
         return;
     }
     const QString type = QString::fromLatin1(head.contentType).toLower();
@@ -225,7 +225,7 @@ void HttpFetch::onHead(const http::ResponseHead& head) {
         result.outcome = Outcome::Head;
         result.url = url_;
         result.contentType = type;
-        finish(std::move(result));
+        finish(result);
         return;
     }
     if (head.contentLength > options_.maxBodyBytes)
@@ -255,7 +255,7 @@ void HttpFetch::onClosed() {
                        body_.size() < response_.contentLength;
     result.body = response_.chunked ? http::dechunk(body_) : body_;
     result.contentType = QString::fromLatin1(response_.contentType);
-    finish(std::move(result));
+    finish(result);
 }
 
 void HttpFetch::onSocketError() {
@@ -306,10 +306,10 @@ void HttpFetch::failWith(Failure failure, const QString& why, bool transient) {
     result.failure = failure;
     result.why = why;
     result.transient = transient;
-    finish(std::move(result));
+    finish(result);
 }
 
-void HttpFetch::finish(Result result) {
+void HttpFetch::finish(const Result& result) {
     if (finished_)
         return;
     finished_ = true;

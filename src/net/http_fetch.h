@@ -90,7 +90,7 @@ private:
     void onClosed();
     void onSocketError();
     void onDeadline();
-    void finish(Result result);
+    void finish(const Result& result);
     void failWith(Failure failure, const QString& why, bool transient);
     void dropSocket();
 
