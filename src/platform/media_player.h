@@ -28,9 +28,41 @@ enum PlayState : int {
 //   player.title()               the stream's now-playing title, as the station sent it
 //   player.controls().play() ... transport
 //   player.settings().mute ...   mute and volume (volume is 50 at creation)
-// Every call returns at once; the player works asynchronously and emits changed()
-// whenever playState, status, mute, volume or the now-playing text may have changed.
-// Calls that the player cannot carry out are ignored, never thrown.
+//
+// Every implementation keeps this contract; one test suite checks them all. The tests'
+// stand-in keeps the first four points and records transport calls instead of carrying
+// them out, so that the program's tests can script its states.
+// - At creation: no address, state Undefined, no status, unmuted, volume 50.
+// - Every call returns at once and never throws; the player works asynchronously. Calls
+//   that the player cannot carry out are ignored.
+// - changed() is emitted on the thread that owns the player (the GUI thread), never from a
+//   streaming or network thread, whenever playState, status, mute, volume or the
+//   now-playing text may have changed. Setting mute or volume to the value it already has
+//   is not announced; volume is clamped to 0..100.
+// - setURL(text) keeps the text exactly as given (URL() returns it at once, whatever it
+//   is), drops whatever the player was doing and starts on the new address.
+//
+// The states it produces, and when (status() in quotes):
+//   Undefined      before the first call that asks for playback
+//   Transitioning  an address or a playlist entry is being opened, or a pause resumed:
+//                  "Connecting to <host>...", "Opening <file>...", "Resuming..."
+//   Buffering      connected, filling the buffer before the sound starts: "Buffering <n>%"
+//   Playing        "Playing", or "Playing: <station> - <title>" with the stream's own text
+//   Paused         by pause(): "Paused"
+//   Reconnecting   a stream that had played was lost and is tried again by itself:
+//                  "Reconnecting in <n> s"
+//   Ready          the address will not play, or gave up: status() says why in words
+//   Stopped        by stop(): "Stopped"; a local file that played to its end: "Finished"
+// The other numbers are never produced.
+//
+// What a call does in each state:
+//   play()    Transitioning, Buffering, Playing: nothing. Paused: resumes. Otherwise: opens
+//             URL() afresh (an empty or unusable one ends in Ready with its reason).
+//   pause()   Transitioning, Buffering, Playing: Paused (nothing while a playlist is still
+//             being read). Otherwise: nothing.
+//   stop()    any state: Stopped, with every connection closed and every retry cancelled.
+//   setURL()  any state: as above.
+//   setMute(), setVolume()  any state: at once, and kept across addresses.
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:

@@ -49,11 +49,20 @@ public:
     void pause() override { calls << "pause"; }
     bool mute() const override { return muted; }
     void setMute(bool m) override {
-        muted = m;
         calls << (m ? "mute=1" : "mute=0");
+        if (m == muted)
+            return;
+        muted = m;
+        emit changed();
     }
     int volume() const override { return vol; }
-    void setVolume(int v) override { vol = v; }
+    void setVolume(int v) override {
+        v = std::clamp(v, 0, 100);
+        if (v == vol)
+            return;
+        vol = v;
+        emit changed();
+    }
 
 private:
     QString url_;
