@@ -35,6 +35,11 @@ source "$src/tests/support/display_host.sh"
 
 # The user's own folders only: nothing here may touch the real user's.
 home="$work/home of a user" # a space, as home folders may have
+# A build that compiles through ccache keeps its cache where it was, not in the new HOME.
+if command -v ccache >/dev/null; then
+    CCACHE_DIR=${CCACHE_DIR:-$(ccache --get-config cache_dir)}
+    export CCACHE_DIR
+fi
 export HOME=$home XDG_DATA_HOME=$home/data
 unset KORVANT_INSTALL_PREFIX
 mkdir -p "$home"
