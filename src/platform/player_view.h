@@ -4,12 +4,15 @@
 
 #include <QWidget>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSlider;
 class QToolButton;
 
 namespace platform {
+
+class SleepTimer;
 
 // The player's own user interface: play, pause, stop, volume, mute and a display line
 // with what the player is doing. It drives and follows any MediaPlayer.
@@ -20,6 +23,8 @@ public:
 
 private:
     void refresh();
+    // The sleep timer's button, its menu and its count-down, at the end of the row.
+    void addSleepTimer(QHBoxLayout& row);
 
     MediaPlayer& player_;
     QPushButton* play_;
@@ -28,6 +33,7 @@ private:
     QToolButton* mute_;
     QSlider* volume_;
     QLabel* display_;
+    SleepTimer* sleep_ = nullptr;
 };
 
 } // namespace platform
