@@ -113,6 +113,7 @@ void PlayerView::addSleepTimer(QHBoxLayout& row) {
     auto* countdown = new QLabel(this);
     countdown->setTextFormat(Qt::PlainText);
     countdown->setAccessibleDescription(tr("Sleep timer count-down"));
+    countdown->setContentsMargins(4, 0, 0, 0);
 
     auto* menu = new QMenu(button);
     for (const int minutes : {15, 30, 60, 90})
@@ -134,6 +135,8 @@ void PlayerView::addSleepTimer(QHBoxLayout& row) {
     button->setMenu(menu);
     row.addWidget(button);
     row.addWidget(countdown);
+    // Made after the volume, it still comes where it stands in the row.
+    setTabOrder(stop_, button);
 
     const auto follow = [this, countdown, cancel] {
         countdown->setText(sleep_->countdownText());

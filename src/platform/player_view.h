@@ -14,8 +14,8 @@ namespace platform {
 
 class SleepTimer;
 
-// The player's own user interface: play, pause, stop, volume, mute and a display line
-// with what the player is doing. It drives and follows any MediaPlayer.
+// The player's own user interface: play, pause, stop, a sleep timer, volume, mute and a
+// display line with what the player is doing. It drives and follows any MediaPlayer.
 class PlayerView : public QWidget {
     Q_OBJECT
 public:
@@ -23,7 +23,7 @@ public:
 
 private:
     void refresh();
-    // The sleep timer's button, its menu and its count-down, at the end of the row.
+    // The sleep timer's button, its menu and its count-down, after the transport buttons.
     void addSleepTimer(QHBoxLayout& row);
 
     MediaPlayer& player_;
