@@ -2,9 +2,12 @@
 
 #include "common/remote_text.h"
 #include "platform/glyphs.h"
+#include "platform/sleep_timer.h"
 
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -60,6 +63,7 @@ PlayerView::PlayerView(MediaPlayer& player, QWidget* parent)
     transport->addWidget(play_);
     transport->addWidget(pause_);
     transport->addWidget(stop_);
+    addSleepTimer(*transport);
     transport->addStretch(1);
     transport->addWidget(mute_);
     transport->addWidget(volume_);
@@ -92,6 +96,57 @@ void PlayerView::refresh() {
     const QString text = common::cleanRemoteText(player_.status());
     display_->setText(text.isEmpty() ? tr("Ready") : text);
     display_->setToolTip(common::plainToolTip(text));
+}
+
+void PlayerView::addSleepTimer(QHBoxLayout& row) {
+    sleep_ = new SleepTimer(player_, this);
+    auto* button = new QToolButton(this);
+    button->setText(tr("Sleep"));
+    button->setToolTip(tr("Stop playing after a while"));
+    button->setAccessibleName(tr("Sleep timer"));
+    button->setAutoRaise(true);
+    button->setPopupMode(QToolButton::InstantPopup);
+    // Flat on the dark face like the mute button, so it takes the display's ink.
+    QPalette pal = button->palette();
+    pal.setColor(QPalette::ButtonText, palette().color(QPalette::WindowText));
+    button->setPalette(pal);
+    auto* countdown = new QLabel(this);
+    countdown->setTextFormat(Qt::PlainText);
+    countdown->setAccessibleDescription(tr("Sleep timer count-down"));
+    countdown->setContentsMargins(4, 0, 0, 0);
+
+    auto* menu = new QMenu(button);
+    for (const int minutes : {15, 30, 60, 90})
+        menu->addAction(tr("%1 minutes").arg(minutes), sleep_,
+                        [this, minutes] { sleep_->startMinutes(minutes); });
+    menu->addAction(tr("Other\u2026"), sleep_, [this] {
+        bool ok = false;
+        const int minutes =
+            QInputDialog::getInt(this, tr("Sleep Timer"),
+                                 tr("Stop playing after how many minutes (%1 to %2)?")
+                                     .arg(SleepTimer::kMinMinutes)
+                                     .arg(SleepTimer::kMaxMinutes),
+                                 45, SleepTimer::kMinMinutes, SleepTimer::kMaxMinutes, 1, &ok);
+        if (ok)
+            sleep_->startMinutes(minutes);
+    });
+    menu->addSeparator();
+    QAction* cancel = menu->addAction(tr("Cancel Sleep Timer"), sleep_, &SleepTimer::cancel);
+    button->setMenu(menu);
+    row.addWidget(button);
+    row.addWidget(countdown);
+    // Made after the volume, it still comes where it stands in the row.
+    setTabOrder(stop_, button);
+
+    const auto follow = [this, countdown, cancel] {
+        countdown->setText(sleep_->countdownText());
+        countdown->setVisible(sleep_->isRunning());
+        cancel->setVisible(sleep_->isRunning());
+    };
+    connect(sleep_, &SleepTimer::changed, countdown, follow);
+    follow();
+    // Stopping by hand ends the timer, whatever the player reports.
+    connect(stop_, &QPushButton::clicked, sleep_, &SleepTimer::cancel);
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -11,8 +12,10 @@ class QToolButton;
 
 namespace platform {
 
-// The player's own user interface: play, pause, stop, volume, mute and a display line
-// with what the player is doing. It drives and follows any MediaPlayer.
+class SleepTimer;
+
+// The player's own user interface: play, pause, stop, a sleep timer, volume, mute and a
+// display line with what the player is doing. It drives and follows any MediaPlayer.
 class PlayerView : public QWidget {
     Q_OBJECT
 public:
@@ -20,6 +23,8 @@ public:
 
 private:
     void refresh();
+    // The sleep timer's button, its menu and its count-down, after the transport buttons.
+    void addSleepTimer(QHBoxLayout& row);
 
     MediaPlayer& player_;
     QPushButton* play_;
@@ -28,6 +33,7 @@ private:
     QToolButton* mute_;
     QSlider* volume_;
     QLabel* display_;
+    SleepTimer* sleep_ = nullptr;
 };
 
 } // namespace platform

@@ -10,10 +10,14 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
 #include <gtest/gtest.h>
@@ -125,6 +129,90 @@ TEST(PlayerView, ATitleWithLineBreaksControlsAndDirectionOverridesStaysOneCapped
     emit player.changed();
     EXPECT_EQ(line->text().size(), common::kRemoteTextMaxLength);
     EXPECT_TRUE(line->text().startsWith("Playing: ttt"));
+}
+
+QLabel* sleepCountdown(QWidget& root) {
+    for (QLabel* w : root.findChildren<QLabel*>())
+        if (w->accessibleDescription() == "Sleep timer count-down")
+            return w;
+    return nullptr;
+}
+
+QAction* entry(QToolButton& button, const QString& text) {
+    for (QAction* a : button.menu()->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+TEST(PlayerView, TheSleepMenuStartsACountDownThatCancelOrStopHides) {
+    fakes::FakeMediaPlayer player;
+    player.state = platform::psPlaying;
+    platform::PlayerView view(player);
+    auto* sleep = byName<QToolButton>(view, "Sleep timer");
+    ASSERT_NE(sleep, nullptr);
+    ASSERT_NE(sleep->menu(), nullptr);
+    EXPECT_EQ(sleep->popupMode(), QToolButton::InstantPopup);
+    for (const char* text : {"15 minutes", "30 minutes", "60 minutes", "90 minutes", "Other\u2026",
+                             "Cancel Sleep Timer"})
+        EXPECT_NE(entry(*sleep, QString::fromUtf8(text)), nullptr) << text;
+    QLabel* countdown = sleepCountdown(view);
+    ASSERT_NE(countdown, nullptr);
+    EXPECT_EQ(countdown->textFormat(), Qt::PlainText);
+    QAction* cancel = entry(*sleep, "Cancel Sleep Timer");
+    EXPECT_FALSE(countdown->isVisibleTo(&view));
+    EXPECT_FALSE(cancel->isVisible()) << "nothing to cancel yet";
+
+    entry(*sleep, "30 minutes")->trigger();
+    EXPECT_TRUE(countdown->isVisibleTo(&view));
+    const QString shown = countdown->text();
+    EXPECT_TRUE(shown == "Sleep in 30:00" || shown.startsWith("Sleep in 29:5"))
+        << shown.toStdString();
+    EXPECT_TRUE(cancel->isVisible());
+    cancel->trigger();
+    EXPECT_FALSE(countdown->isVisibleTo(&view));
+    EXPECT_FALSE(cancel->isVisible());
+
+    entry(*sleep, "15 minutes")->trigger();
+    EXPECT_TRUE(countdown->isVisibleTo(&view));
+    byName<QPushButton>(view, "Stop")->click();
+    EXPECT_FALSE(countdown->isVisibleTo(&view)) << "stopping by hand left the timer running";
+    EXPECT_EQ(player.calls, QStringList({"stop"}));
+}
+
+TEST(PlayerView, OtherAsksForMinutesInABoundedBoxAndCountsDownFromThem) {
+    fakes::FakeMediaPlayer player;
+    platform::PlayerView view(player);
+    view.show();
+    auto* sleep = byName<QToolButton>(view, "Sleep timer");
+    ASSERT_NE(sleep, nullptr);
+    int minimum = 0, maximum = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
+        QInputDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QInputDialog*>(w); d != nullptr && d->isVisible())
+                dialog = d;
+        if (dialog == nullptr)
+            return;
+        answer.stop();
+        auto* box = dialog->findChild<QSpinBox*>();
+        ASSERT_NE(box, nullptr);
+        minimum = box->minimum();
+        maximum = box->maximum();
+        dialog->setIntValue(120);
+        dialog->accept();
+    });
+    answer.start(20);
+    entry(*sleep, QString::fromUtf8("Other\u2026"))->trigger();
+    EXPECT_EQ(minimum, 1);
+    EXPECT_EQ(maximum, 1440);
+    QLabel* countdown = sleepCountdown(view);
+    ASSERT_NE(countdown, nullptr);
+    EXPECT_TRUE(countdown->isVisible());
+    const QString shown = countdown->text();
+    EXPECT_TRUE(shown == "Sleep in 2:00:00" || shown.startsWith("Sleep in 1:59:5"))
+        << shown.toStdString();
 }
 
 // Share of the image's pixels that are not fully transparent.
