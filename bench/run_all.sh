@@ -4,7 +4,8 @@
 # playbin) and Find Stations (opening and search to rows, beside bare Qt); then one table of figure, ours, baseline, ratio, goal and whether it
 # was met. Full outputs are kept in BUILD_DIR/bench-logs/.
 #   bench/run_all.sh BUILD_DIR
-# BENCH_STARTUP_ROUNDS (10), BENCH_IDLE_ROUNDS (5), BENCH_STREAM_RUNS (10),
+# First sound and streaming memory through PulseAudio beside mpv, goodvibes and a bare
+# playbin (bench/first_sound). BENCH_FIRST_SOUND_ROUNDS (5), BENCH_STARTUP_ROUNDS (10), BENCH_IDLE_ROUNDS (5), BENCH_STREAM_RUNS (10),
 # BENCH_STREAM_SECONDS (60) and BENCH_DIRECTORY_ROUNDS (10) shorten or lengthen the runs. The
 # build must point its built-in host names and directory servers at loopback (tools/korvant.sh
 # bench does).
@@ -18,7 +19,7 @@ mkdir -p "$logs"
 # BENCH_TABLE_ONLY=1 prints the table again from the logs of the last run.
 if [ -z "${BENCH_TABLE_ONLY:-}" ]; then
     cmake --build "$build" --target korvant startup_bench startup_bare_window stream_start_bench \
-        directory_bench
+        directory_bench first_sound_tool
     echo "== start-up"
     "$here/startup/run_startup_bench.sh" "$build" "${BENCH_STARTUP_ROUNDS:-10}" |
         tee "$logs/startup.txt"
@@ -28,6 +29,9 @@ if [ -z "${BENCH_TABLE_ONLY:-}" ]; then
     echo "== stream start and streaming"
     "$build/bench/stream_start/stream_start_bench" --runs "${BENCH_STREAM_RUNS:-10}" \
         --seconds "${BENCH_STREAM_SECONDS:-60}" | tee "$logs/stream_start.txt"
+    echo "== first sound and memory through PulseAudio (beside mpv, goodvibes, playbin)"
+    "$here/first_sound/run_first_sound.sh" "$build" "${BENCH_FIRST_SOUND_ROUNDS:-5}" \
+        "${BENCH_STREAM_SECONDS:-60}" | tee "$logs/first_sound.txt"
     echo "== find stations"
     QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
         "$build/bench/directory/directory_bench" --rounds "${BENCH_DIRECTORY_ROUNDS:-10}" |
@@ -66,6 +70,13 @@ pulse_ours=$(field "$s" "server CPU s meanwhile" 1)
 pulse_bare=$(field "$s" "server CPU s meanwhile" 2)
 peak_ours=$(field "$s" "peak RSS MiB while streaming" 1)
 peak_bare=$(field "$s" "peak RSS MiB while streaming" 2)
+fs=$logs/first_sound.txt
+sound_ours=$(awk '$1 == "first_sound_ms" {print $3}' "$fs" 2>/dev/null || true)
+sound_best=$(awk '$1 == "first_sound_ms" {for (i = 1; i < NF; i++) if ($i == "best") print $(i + 2)}' "$fs" 2>/dev/null || true)
+sound_name=$(awk '$1 == "first_sound_ms" {for (i = 1; i < NF; i++) if ($i == "best") print $(i + 1)}' "$fs" 2>/dev/null || true)
+pulse_peak_ours=$(awk '$1 == "peak_rss_mib" {print $3}' "$fs" 2>/dev/null || true)
+pulse_peak_best=$(awk '$1 == "peak_rss_mib" {for (i = 1; i < NF; i++) if ($i == "best") print $(i + 2)}' "$fs" 2>/dev/null || true)
+pulse_peak_name=$(awk '$1 == "peak_rss_mib" {for (i = 1; i < NF; i++) if ($i == "best") print $(i + 1)}' "$fs" 2>/dev/null || true)
 
 # row FIGURE OURS BASELINE GOAL-TEXT MAX-ABSOLUTE MAX-RATIO (a "-" skips a check)
 row() {
@@ -101,3 +112,5 @@ cpu_goal=$(awk -v s="$secs" 'BEGIN { printf "%.2f", s / 60 }')
 row "CPU s per $secs s streaming (bare playbin)" "$cpu_ours" "$cpu_bare" "<= $cpu_goal s, <= 1.20x" "$cpu_goal" 1.20
 row "  PulseAudio CPU s meanwhile" "$pulse_ours" "$pulse_bare" "-" - -
 row "peak RSS streaming, MiB (bare playbin)" "$peak_ours" "$peak_bare" "<= 50 MiB" 50 -
+row "play request -> first sound, ms (${sound_name:-best})" "$sound_ours" "$sound_best" "<= 0.90x best other" - 0.90
+row "peak RSS via PulseAudio, MiB (${pulse_peak_name:-best})" "$pulse_peak_ours" "$pulse_peak_best" "<= 45 MiB" 45 -
