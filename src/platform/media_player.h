@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QtGlobal>
 
 namespace platform {
 
@@ -63,6 +64,20 @@ enum PlayState : int {
 //   stop()    any state: Stopped, with every connection closed and every retry cancelled.
 //   setURL()  any state: as above.
 //   setMute(), setVolume()  any state: at once, and kept across addresses.
+//
+// Recording (players that cannot record keep the defaults: nothing starts, recording()
+// stays inactive):
+//   startRecording()  Transitioning, Buffering, Playing, Paused, Reconnecting: from now on
+//             the stream is written as it arrives, in its own encoding (never decoded and
+//             encoded again), to a new file in the request's folder. While recording:
+//             nothing. Otherwise: nothing.
+//   stopRecording()   ends it; what was written stays.
+//   A recording also ends with stop(), setURL(), a stream that gives up (Ready) and the
+//   player's end; a reconnect goes on writing the same file. A file that cannot be written
+//   (a full disk, a folder that cannot be made or vanished) ends it with the reason in
+//   recording().error, and playback goes on. changed() is emitted when a recording starts,
+//   ends or moves to a new file, not for each byte: bytes and elapsed time are read when
+//   wanted.
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:
@@ -82,6 +97,23 @@ public:
         virtual void setVolume(int volume) = 0;
     };
 
+    // What to record and where.
+    struct RecordingRequest {
+        QString folder; // made when missing
+        // The station's name for the file names; when empty the player takes the stream's
+        // own name, then the host of the address.
+        QString station;
+        // A new file at each title change, named after the title.
+        bool filePerTitle = false;
+    };
+    struct Recording {
+        bool active = false;
+        QString file;         // the file being written now (absolute); the last one after
+        qint64 bytes = 0;     // written since startRecording, over all its files
+        qint64 elapsedMs = 0; // since startRecording
+        QString error;        // why the last recording ended by itself; empty otherwise
+    };
+
     using QObject::QObject;
     ~MediaPlayer() override = default;
 
@@ -94,6 +126,10 @@ public:
     virtual QString title() const { return {}; }
     virtual Controls& controls() = 0;
     virtual Settings& settings() = 0;
+
+    virtual void startRecording(const RecordingRequest& request) { (void)request; }
+    virtual void stopRecording() {}
+    virtual Recording recording() const { return {}; }
 
 signals:
     void changed();

@@ -22,7 +22,8 @@ class FakeMediaPlayer final : public platform::MediaPlayer,
                               platform::MediaPlayer::Settings {
 public:
     // What the program did to the player, in order: "URL=<text>", "play", "stop",
-    // "pause", "mute=1", "mute=0".
+    // "pause", "mute=1", "mute=0", "record=<folder>|<station>|<0 or 1 for a file per
+    // title>", "record-stop".
     QStringList calls;
     QStringList urls;
     int state = platform::psUndefined;
@@ -30,6 +31,8 @@ public:
     QString titleText;
     bool muted = false;
     int vol = 50;
+    // What recording() answers; the test scripts it (startRecording only records the call).
+    Recording recordingState;
 
     QString URL() const override { return url_; }
     void setURL(const QString& url) override {
@@ -43,6 +46,11 @@ public:
     QString title() const override { return titleText; }
     platform::MediaPlayer::Controls& controls() override { return *this; }
     platform::MediaPlayer::Settings& settings() override { return *this; }
+    void startRecording(const RecordingRequest& r) override {
+        calls << QString("record=%1|%2|%3").arg(r.folder, r.station).arg(int(r.filePerTitle));
+    }
+    void stopRecording() override { calls << "record-stop"; }
+    Recording recording() const override { return recordingState; }
 
     void play() override { calls << "play"; }
     void stop() override { calls << "stop"; }

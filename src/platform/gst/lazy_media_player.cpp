@@ -76,6 +76,20 @@ QString LazyMediaPlayer::title() const {
     return real_ != nullptr ? real_->title() : QString();
 }
 
+void LazyMediaPlayer::startRecording(const RecordingRequest& request) {
+    if (real_ != nullptr)
+        real_->startRecording(request);
+}
+
+void LazyMediaPlayer::stopRecording() {
+    if (real_ != nullptr)
+        real_->stopRecording();
+}
+
+MediaPlayer::Recording LazyMediaPlayer::recording() const {
+    return real_ != nullptr ? real_->recording() : Recording{};
+}
+
 void LazyMediaPlayer::play() {
     if (MediaPlayer* player = real())
         player->controls().play();

@@ -39,6 +39,10 @@ public:
     int playState() const override;
     QString status() const override;
     QString title() const override;
+    // Recording needs a stream, so these never make the real player.
+    void startRecording(const RecordingRequest& request) override;
+    void stopRecording() override;
+    Recording recording() const override;
     MediaPlayer::Controls& controls() override { return *this; }
     MediaPlayer::Settings& settings() override { return *this; }
 
