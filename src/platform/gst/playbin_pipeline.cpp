@@ -303,9 +303,11 @@ void PlaybinPipeline::onElementMessage(GstMessage* message) {
     bool ok = false;
     const int interval = responseHeader(s, "icy-metaint").trimmed().toInt(&ok);
     if (ok && interval > 0 && interval < minIcyMetaInterval)
-        report(
-            {PipelineErrorKind::Unusable,
-             QStringLiteral("Unusable stream: in-band titles after every %1 bytes").arg(interval)});
+        report({PipelineErrorKind::Unusable,
+                interval == 1
+                    ? QStringLiteral("Unusable stream: in-band titles after every byte")
+                    : QStringLiteral("Unusable stream: in-band titles after every %1 bytes")
+                          .arg(interval)});
 }
 
 void PlaybinPipeline::onError(GstMessage* message) {
