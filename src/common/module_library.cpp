@@ -7,7 +7,7 @@
 namespace common {
 
 QFunctionPointer moduleFunction(const QString& fileName, const QString& folder, const char* symbol,
-                     QString* error) {
+                                QString* error) {
     const QString dir = folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
     QLibrary library(QDir(dir).filePath(fileName));
     if (!library.load()) {

@@ -10,6 +10,6 @@ namespace common {
 // either fails. A module, once loaded, stays loaded for the life of the process: the
 // objects it makes may outlive any one caller.
 QFunctionPointer moduleFunction(const QString& fileName, const QString& folder, const char* symbol,
-                     QString* error);
+                                QString* error);
 
 } // namespace common

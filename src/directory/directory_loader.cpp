@@ -3,7 +3,6 @@
 #include "common/module_library.h"
 #include "directory/directory_module.h"
 
-
 namespace directory {
 
 ClientMaker clientFromModule(QString servers, QString userAgent, QString folder) {

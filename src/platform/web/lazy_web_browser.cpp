@@ -147,8 +147,9 @@ private:
         const QString folder = folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_;
         prepareSharedOpenGl();
         QString error;
-        createView_ = reinterpret_cast<web_module::CreateView>(common::moduleFunction(
-            QStringLiteral(KORVANT_WEB_MODULE_NAME), folder, web_module::kCreateViewSymbol, &error));
+        createView_ = reinterpret_cast<web_module::CreateView>(
+            common::moduleFunction(QStringLiteral(KORVANT_WEB_MODULE_NAME), folder,
+                                   web_module::kCreateViewSymbol, &error));
         if (createView_ == nullptr)
             fail(error);
     }
