@@ -18,7 +18,7 @@ bool looksBinary(const QByteArray& body) {
         if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f') || u == 0x7F)
             ++controls;
     }
-    return controls > body.size() / 100;
+    return controls > body.size() / 20;
 }
 
 } // namespace

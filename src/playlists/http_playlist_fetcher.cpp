@@ -26,10 +26,15 @@ Fetched inWords(const HttpFetch::Result& result) {
         fetched.error = QStringLiteral("The address is a stream, not a playlist.");
         break;
     case HttpFetch::Outcome::Failed:
-        fetched.error = result.failure == HttpFetch::Failure::TooLarge
-                            ? QStringLiteral("It is larger than a playlist can be (over %1 KiB).")
-                                  .arg(maxBodyBytes / 1024)
-                            : result.why + QLatin1Char('.');
+        if (result.failure == HttpFetch::Failure::TooLarge)
+            fetched.error = QStringLiteral("It is larger than a playlist can be (over %1 KiB).")
+                                .arg(maxBodyBytes / 1024);
+        else if (result.why.isEmpty()) // a refusal: the status and the server's words
+            fetched.error = QStringLiteral("The server answered HTTP error %1 (%2).")
+                                .arg(result.httpStatus)
+                                .arg(QString::fromLatin1(result.httpReason).trimmed());
+        else
+            fetched.error = result.why + QLatin1Char('.');
         break;
     }
     return fetched;
