@@ -74,15 +74,15 @@ PlaylistImport slotsFromPlaylist(const QByteArray& body, const QString& contentT
 
 QString importedSummary(const PlaylistImport& import, const QString& source) {
     QString text = import.taken == 1
-                       ? QStringLiteral("One station from %1 is now favourite 1.").arg(source)
-                       : QStringLiteral("%1 stations from %2 are now favourites 1 to %1.")
+                       ? QStringLiteral("One station from %1 is now favorite 1.").arg(source)
+                       : QStringLiteral("%1 stations from %2 are now favorites 1 to %1.")
                              .arg(QString::number(import.taken), source);
     if (import.more)
         text += QStringLiteral(" The playlist lists more than ten; the rest were left out.");
     else if (import.taken < kSlots)
         text += import.taken + 1 == kSlots
-                    ? QStringLiteral(" Favourite 10 is now empty.")
-                    : QStringLiteral(" Favourites %1 to 10 are now empty.").arg(import.taken + 1);
+                    ? QStringLiteral(" Favorite 10 is now empty.")
+                    : QStringLiteral(" Favorites %1 to 10 are now empty.").arg(import.taken + 1);
     return text + QStringLiteral("\n\nNothing is saved until you press Save List.");
 }
 

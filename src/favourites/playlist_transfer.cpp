@@ -21,7 +21,7 @@ namespace {
 const QString kCaption = QStringLiteral("Korvant Lite");
 
 QString unchanged(const QString& what) {
-    return what + QStringLiteral("\n\nThe favourites are as they were.");
+    return what + QStringLiteral("\n\nThe favorites are as they were.");
 }
 
 } // namespace
@@ -116,10 +116,9 @@ void PlaylistTransfer::apply(const QByteArray& body, const QString& contentType,
                              const QString& source) {
     const PlaylistImport import = slotsFromPlaylist(body, contentType, base);
     if (!import.stations) {
-        tell(
-            unchanged(
-                QStringLiteral("%1 cannot be used as favourites: %2.").arg(source, import.problem)),
-            true);
+        tell(unchanged(
+                 QStringLiteral("%1 cannot be used as favorites: %2.").arg(source, import.problem)),
+             true);
         return;
     }
     for (int i = 0; i < kSlots; ++i)
@@ -133,7 +132,7 @@ void PlaylistTransfer::exportToFile() {
         if (!s.url.trimmed().isEmpty())
             stations.push_back({s.name, s.url});
     if (stations.empty()) {
-        tell(QStringLiteral("No favourite has a stream address, so there is nothing to export."),
+        tell(QStringLiteral("No favorite has a stream address, so there is nothing to export."),
              false);
         return;
     }

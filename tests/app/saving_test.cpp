@@ -169,6 +169,10 @@ TEST_F(SaveList, AnImportedPlaylistReachesTheFavouritesFileOnlyThroughSaveList) 
     EXPECT_EQ(editorNames()[1], "");
     EXPECT_EQ(dataBytes("Dornelfavs.dat"), before);
     EXPECT_EQ(comboItems()[0], "Old Zero");
+    // A file needs no fetcher: Qt Network stays out of the process.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(maps.readAll().contains("libQt6Network"));
 
     emit w.Frame3->cmdSavefavs->clicked();
     EXPECT_EQ(dataBytes("Dornelfavs.dat"),

@@ -92,7 +92,7 @@ TEST_F(PlaylistTransferTest, ExportThenImportGivesBackTheSameTenSlotsInBothForma
     expected[0] = some[2];
     expected[1] = some[7];
     EXPECT_EQ(editor.stations(), expected);
-    EXPECT_TRUE(lastMessage().contains("Favourites 3 to 10 are now empty"))
+    EXPECT_TRUE(lastMessage().contains("Favorites 3 to 10 are now empty"))
         << lastMessage().toStdString();
 }
 
@@ -139,7 +139,7 @@ TEST_F(PlaylistTransferTest, BadFilesAreExplainedAndLeaveTheFieldsAsTheyWere) {
         EXPECT_EQ(editor.stations(), tenStations()) << path.toStdString();
         ASSERT_EQ(messages.shown.size(), 1u) << path.toStdString();
         EXPECT_TRUE(lastMessage().contains(reason)) << lastMessage().toStdString();
-        EXPECT_TRUE(lastMessage().contains("The favourites are as they were"));
+        EXPECT_TRUE(lastMessage().contains("The favorites are as they were"));
     }
 
     // Nothing to export asks for no file; a file that cannot be written says why.
