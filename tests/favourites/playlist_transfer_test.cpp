@@ -107,12 +107,15 @@ TEST_F(PlaylistTransferTest, XspfAndM3u8ImportsBringTheirNamesAndTakeOnlyTheFirs
     EXPECT_EQ(editor.txtStaurl[1]->text(), "http://127.0.0.1/two");
     EXPECT_EQ(editor.txtStaname[1]->text(), "");
 
-    // An M3U8 without its #EXTM3U line is known by its name; names are UTF-8 and cleaned.
+    // An M3U8 without its #EXTM3U line is known by its name, so that its entries may be
+    // relative to it; names are UTF-8 and cleaned.
     QByteArray m3u8;
     for (int i = 0; i < 12; ++i)
-        m3u8 += "#EXTINF:-1,\xe6\x97\xa5\xe6\x9c\xac " + QByteArray::number(i) +
-                "\xe2\x80\xae\x07\nhttp://127.0.0.1/s" + QByteArray::number(i) + "\n";
+        m3u8 +=
+            "#EXTINF:-1,\xe6\x97\xa5\xe6\x9c\xac " + QByteArray::number(i) + "\xe2\x80\xae\x07\n" +
+            (i == 0 ? QByteArray("s0.mp3") : "http://127.0.0.1/s" + QByteArray::number(i)) + "\n";
     importFile(write("list.m3u8", m3u8));
+    EXPECT_EQ(editor.txtStaurl[0]->text(), QUrl::fromLocalFile(dir.filePath("s0.mp3")).toString());
     EXPECT_EQ(editor.txtStaname[9]->text(), QString::fromUtf8("\u65e5\u672c 9"));
     EXPECT_EQ(editor.txtStaurl[9]->text(), "http://127.0.0.1/s9");
     EXPECT_TRUE(lastMessage().contains("more than ten")) << lastMessage().toStdString();
