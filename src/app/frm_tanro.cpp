@@ -10,6 +10,7 @@
 #include "directory/find_stations_window.h"
 #include "favourites/favourites_editor.h"
 #include "favourites/favourites_file.h"
+#include "favourites/playlist_transfer.h"
 #include "links/links.h"
 #include "platform/media_player.h"
 #include "platform/twips.h"
@@ -57,6 +58,8 @@ frmTANRO::frmTANRO(PlatformParts parts, QWidget* parent)
     about_ = std::make_unique<about::About>(parts_.shell, parts_.communityHost, &parts_.messages);
 
     connectHandlers();
+    Frame3->cmdImport->setEnabled(false);
+    Frame3->cmdExport->setEnabled(false);
     centralWidget()->installEventFilter(this);
     keepKeyboardToWhatIsInView(*this, centralWidget()->rect());
     resize(platform::twipsToPixels(kClosedWidth),
@@ -191,6 +194,14 @@ void frmTANRO::Label33_Click() {
 }
 
 // ---- Favourites ------------------------------------------------------------------------
+
+void frmTANRO::setPlaylistFiles(favourites::PlaylistChooser& chooser,
+                                playlists::FetcherMaker fetchers) {
+    playlistTransfer_ = std::make_unique<favourites::PlaylistTransfer>(
+        *Frame3, chooser, parts_.messages, std::move(fetchers));
+    Frame3->cmdImport->setEnabled(true);
+    Frame3->cmdExport->setEnabled(true);
+}
 
 void frmTANRO::cmdSavefavs_Click() {
     const favourites::Slots stations = Frame3->stations();

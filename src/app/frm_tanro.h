@@ -3,6 +3,7 @@
 #include "app/main_window_controls.h"
 #include "app/side_panels.h"
 #include "directory/directory_client.h"
+#include "playlists/playlist_fetcher.h"
 #include "tray/window_tray.h"
 
 #include <QMainWindow>
@@ -15,6 +16,10 @@ class About;
 namespace directory {
 class FindStationsWindow;
 }
+namespace favourites {
+class PlaylistChooser;
+class PlaylistTransfer;
+} // namespace favourites
 namespace links {
 class Links;
 }
@@ -101,6 +106,9 @@ public:
     void setStationDirectory(directory::ClientMaker makeClient) {
         directoryClients_ = std::move(makeClient);
     }
+    // Where the favourites editor's "Import…" and "Export…" ask for files and addresses and
+    // get the fetcher for web addresses; until set, both buttons are disabled.
+    void setPlaylistFiles(favourites::PlaylistChooser& chooser, playlists::FetcherMaker fetchers);
     // The "Find Stations" window, made when first opened; null until then.
     directory::FindStationsWindow* frmFindStations() const { return findStations_.get(); }
 
@@ -124,6 +132,7 @@ private:
     std::unique_ptr<about::About> about_;
     directory::ClientMaker directoryClients_;
     std::unique_ptr<directory::FindStationsWindow> findStations_;
+    std::unique_ptr<favourites::PlaylistTransfer> playlistTransfer_;
 };
 
 } // namespace app

@@ -6,11 +6,13 @@
 #include "common/data_folder.h"
 #include "desktop/desktop_session.h"
 #include "directory/directory_loader.h"
+#include "favourites/playlist_chooser.h"
 #include "platform/gst/lazy_media_player.h"
 #include "platform/qt_message_box.h"
 #include "platform/tray/qt_notify_area.h"
 #include "platform/web/lazy_web_browser.h"
 #include "platform/web/qt_shell.h"
+#include "playlists/playlist_fetcher_loader.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,12 +43,15 @@ int main(int argc, char** argv) {
     platform::QtShell shell;
     platform::LazyWebBrowserFactory browsers;
     platform::QtMessageBox messages;
+    favourites::QtPlaylistChooser playlistFiles;
 
     app::frmTANRO window({player, notifyArea, shell, browsers, messages, common::dataFolder(),
                           QStringLiteral(KORVANT_COMMUNITY_HOST),
                           [] { QCoreApplication::exit(0); }});
     window.setStationDirectory(directory::clientFromModule(
         QStringLiteral(KORVANT_DIRECTORY_SERVERS), QStringLiteral("KorvantLite/" KORVANT_VERSION)));
+    window.setPlaylistFiles(playlistFiles, playlists::fetcherFromModule(
+                                               QStringLiteral("KorvantLite/" KORVANT_VERSION)));
     window.Form_Load();
 
     desktop::DesktopSession desktopSession(

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 namespace favourites {
@@ -20,7 +21,9 @@ FavouritesEditor::FavouritesEditor(QWidget* parent)
     : QGroupBox(tr("Favorites Manager :"), parent), Label21(new QLabel(tr("Station Name"), this)),
       Label43(new QLabel(tr("Stream URL"), this)),
       cmdSavefavs(new QPushButton(tr("Save List"), this)),
-      Label31(new common::ClickLabel(tr("Close"), this)) {
+      Label31(new common::ClickLabel(tr("Close"), this)),
+      cmdImport(new QPushButton(tr("Import…"), this)),
+      cmdExport(new QPushButton(tr("Export…"), this)) {
     setObjectName("Frame3");
     setAccessibleName(title());
     // The panel's top edge carries its caption; the controls start below it.
@@ -46,6 +49,18 @@ FavouritesEditor::FavouritesEditor(QWidget* parent)
     platform::place(cmdSavefavs, 3840, captionTwips + 4200, 1455, 405);
     platform::place(Label31, 3000, captionTwips + 4260, 495, 255);
 
+    // The playlist buttons share Save List's row, left of "Close".
+    auto* importMenu = new QMenu(cmdImport);
+    mnuImportFile = importMenu->addAction(tr("From a File…"));
+    mnuImportAddress = importMenu->addAction(tr("From an Address…"));
+    cmdImport->setMenu(importMenu);
+    cmdImport->setObjectName("cmdImport");
+    cmdImport->setAccessibleName(tr("Import favorites from a playlist"));
+    cmdExport->setObjectName("cmdExport");
+    cmdExport->setAccessibleName(tr("Export favorites to a playlist"));
+    platform::place(cmdImport, 120, captionTwips + 4200, 1335, 405);
+    platform::place(cmdExport, 1560, captionTwips + 4200, 1215, 405);
+
     // Tab order follows the file: the ten names, the ten addresses, then Save List.
     QWidget* previous = txtStaname[0];
     for (int i = 1; i < kSlots; ++i) {
@@ -58,6 +73,8 @@ FavouritesEditor::FavouritesEditor(QWidget* parent)
     }
     setTabOrder(previous, cmdSavefavs);
     setTabOrder(cmdSavefavs, Label31);
+    setTabOrder(Label31, cmdImport);
+    setTabOrder(cmdImport, cmdExport);
 }
 
 Slots FavouritesEditor::stations() const {

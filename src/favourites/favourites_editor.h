@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <array>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -16,8 +17,9 @@ class ClickLabel;
 namespace favourites {
 
 // The favourites editor panel: the twenty fields are the ten favourite stations (there is
-// no other copy of the list), "Save List" and a "Close" label. The window that hosts
-// the panel decides what saving and closing do.
+// no other copy of the list), "Save List" and a "Close" label, and below the names
+// "Import…" (from a playlist file or address) and "Export…" (to a playlist file). The
+// window that hosts the panel decides what saving, closing and the playlists do.
 class FavouritesEditor : public QGroupBox {
     Q_OBJECT
 public:
@@ -36,6 +38,11 @@ public:
     QLabel* Label43;
     QPushButton* cmdSavefavs;
     common::ClickLabel* Label31;
+    // "Import…" opens a menu of its two sources.
+    QPushButton* cmdImport;
+    QAction* mnuImportFile;
+    QAction* mnuImportAddress;
+    QPushButton* cmdExport;
 };
 
 } // namespace favourites

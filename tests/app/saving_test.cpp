@@ -1,5 +1,6 @@
 // Save Settings and Save List: the bytes written, what the window shows afterwards, and
 // a save that cannot be made.
+#include "fake_playlist_chooser.h"
 #include "window_fixture.h"
 
 #include <QCheckBox>
@@ -151,6 +152,32 @@ TEST_F(SaveList, WritesTheEditorFieldsAndRefreshesTheDropDownAndTrayCaptions) {
     EXPECT_EQ(editorUrls(), urls);
     EXPECT_EQ(comboItems(), names);
     EXPECT_EQ(trayCaptions(), names);
+}
+
+TEST_F(SaveList, AnImportedPlaylistReachesTheFavouritesFileOnlyThroughSaveList) {
+    writeFavourites({{"Old Zero", "o0"}, {"Old One", "o1"}});
+    const QByteArray before = dataBytes("Dornelfavs.dat");
+    auto& w = load();
+    EXPECT_FALSE(w.Frame3->cmdImport->isEnabled()) << "no way to choose a file yet";
+    testsupport::FakePlaylistChooser chooser;
+    w.setPlaylistFiles(chooser, {});
+    w.mnuFavslist->trigger();
+    writeData("new.m3u", "#EXTM3U\n#EXTINF:-1,New One\nhttp://127.0.0.1/n1\n");
+    chooser.importFile = dataFile("new.m3u");
+    w.Frame3->mnuImportFile->trigger();
+    EXPECT_EQ(editorNames()[0], "New One");
+    EXPECT_EQ(editorNames()[1], "");
+    EXPECT_EQ(dataBytes("Dornelfavs.dat"), before);
+    EXPECT_EQ(comboItems()[0], "Old Zero");
+    // A file needs no fetcher: Qt Network stays out of the process.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(maps.readAll().contains("libQt6Network"));
+
+    emit w.Frame3->cmdSavefavs->clicked();
+    EXPECT_EQ(dataBytes("Dornelfavs.dat"),
+              quotedLine(favouriteFields({{"New One", "http://127.0.0.1/n1"}})));
+    EXPECT_EQ(comboItems()[0], "New One");
 }
 
 TEST_F(SaveList, BytesAfterTheTwentiethFieldDisappearAtTheNextSave) {

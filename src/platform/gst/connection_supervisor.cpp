@@ -1,7 +1,7 @@
 #include "platform/gst/connection_supervisor.h"
 #include "platform/gst/playbin_setup.h"
-#include "platform/gst/playlist.h"
 #include "platform/gst/tls_trust.h"
+#include "playlists/playlist.h"
 
 #include <QSslConfiguration>
 #include <QSslError>
@@ -163,7 +163,7 @@ void ConnectionSupervisor::diagnose(const QUrl& url) {
     dropDiagnosis();
     PlaylistFetch::Options options;
     options.userAgent = userAgent;
-    options.maxBodyBytes = playlist::maxBodyBytes;
+    options.maxBodyBytes = playlists::maxBodyBytes;
     options.deadlineMs = diagnosisTimeoutMs;
     // Stale answers cannot arrive: every halt aborts the diagnosis, except the one that ends
     // the address, which leaves it to refine the reason shown.

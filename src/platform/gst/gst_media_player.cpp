@@ -1,5 +1,5 @@
 #include "platform/gst/gst_media_player.h"
-#include "platform/gst/playlist.h"
+#include "playlists/playlist.h"
 
 #include <algorithm>
 
@@ -164,7 +164,7 @@ void GstMediaPlayer::open(bool fresh) {
     title_.clear();
     station_.clear();
     lastFailure_ = {};
-    const playlist::Address address = playlist::resolveAddress(url_);
+    const playlists::Address address = playlists::resolveAddress(url_);
     if (!address.error.isEmpty()) {
         showFailure(address.error);
         return;

@@ -1,10 +1,8 @@
 #include "platform/gst/lazy_media_player.h"
 
+#include "common/module_library.h"
 #include "platform/gst/gst_module.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
 #include <algorithm>
 
 namespace platform {
@@ -17,18 +15,11 @@ LazyMediaPlayer::~LazyMediaPlayer() = default;
 LazyMediaPlayer::Maker LazyMediaPlayer::fromModule(QString folder, QString audioSink) {
     return [folder = std::move(folder),
             audioSink = std::move(audioSink)](QString* error) -> std::unique_ptr<MediaPlayer> {
-        const QString dir = folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
-        QLibrary library(QDir(dir).filePath(QStringLiteral(KORVANT_GST_MODULE_NAME)));
-        if (!library.load()) {
-            *error = library.errorString();
-            return nullptr;
-        }
         const auto create = reinterpret_cast<gst_module::CreatePlayer>(
-            library.resolve(gst_module::kCreatePlayerSymbol));
-        if (create == nullptr) {
-            *error = library.errorString();
+            common::moduleFunction(QStringLiteral(KORVANT_GST_MODULE_NAME), folder,
+                                   gst_module::kCreatePlayerSymbol, error));
+        if (create == nullptr)
             return nullptr;
-        }
         return std::unique_ptr<MediaPlayer>(create(audioSink.toUtf8().constData()));
     };
 }

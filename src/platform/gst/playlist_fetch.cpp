@@ -1,6 +1,6 @@
 #include "platform/gst/playlist_fetch.h"
 
-#include "platform/gst/playlist.h"
+#include "playlists/playlist.h"
 
 #include <utility>
 
@@ -15,7 +15,7 @@ HttpFetch::Options endingAtAudio(HttpFetch::Options options) {
     options.endAtHead = [](const QString& type) {
         return (type.startsWith(QLatin1String("audio/")) ||
                 type.startsWith(QLatin1String("application/ogg"))) &&
-               playlist::kindFromContentType(type) == playlist::Kind::None;
+               playlists::kindFromContentType(type) == playlists::Kind::None;
     };
     return options;
 }

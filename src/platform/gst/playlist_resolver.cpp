@@ -1,7 +1,7 @@
 #include "platform/gst/playlist_resolver.h"
 #include "platform/gst/playbin_setup.h"
-#include "platform/gst/playlist.h"
 #include "platform/gst/tls_trust.h"
+#include "playlists/playlist.h"
 
 #include <QFile>
 
@@ -47,7 +47,7 @@ void PlaylistResolver::next() {
     }
     const StreamEntry entry = pending_.front();
     pending_.pop_front();
-    if (playlist::kindFromName(entry.url) != playlist::Kind::None && !entry.fetched)
+    if (playlists::kindFromName(entry.url) != playlists::Kind::None && !entry.fetched)
         fetch(entry);
     else
         play(entry);
@@ -72,8 +72,8 @@ void PlaylistResolver::fetch(const StreamEntry& entry) {
             fail(QStringLiteral("File not found"));
             return;
         }
-        const QByteArray body = file.read(playlist::maxBodyBytes + 1);
-        if (body.size() > playlist::maxBodyBytes) {
+        const QByteArray body = file.read(playlists::maxBodyBytes + 1);
+        if (body.size() > playlists::maxBodyBytes) {
             fail(QStringLiteral("Not an audio stream"));
             return;
         }
@@ -82,7 +82,7 @@ void PlaylistResolver::fetch(const StreamEntry& entry) {
     }
     PlaylistFetch::Options options;
     options.userAgent = userAgent;
-    options.maxBodyBytes = playlist::maxBodyBytes;
+    options.maxBodyBytes = playlists::maxBodyBytes;
     options.deadlineMs = fetchTimeoutMs;
     options.ownCertificates = trust_.ownCertificates();
     options.caCertificates = trust_.certificates();
@@ -128,14 +128,14 @@ void PlaylistResolver::onFetched(const PlaylistFetch::Result& result, const Stre
 
 void PlaylistResolver::onBody(const QByteArray& body, const QString& contentType,
                               const StreamEntry& entry) {
-    if (playlist::isHls(body)) {
+    if (playlists::isHls(body)) {
         play(entry);
         return;
     }
-    const std::vector<QUrl> entries = playlist::parsePlaylist(body, contentType, entry.url);
+    const std::vector<QUrl> entries = playlists::parsePlaylist(body, contentType, entry.url);
     if (entries.empty()) {
-        const bool named = playlist::kindFromName(entry.url) != playlist::Kind::None ||
-                           playlist::kindFromContentType(contentType) != playlist::Kind::None;
+        const bool named = playlists::kindFromName(entry.url) != playlists::Kind::None ||
+                           playlists::kindFromContentType(contentType) != playlists::Kind::None;
         fail(named ? QStringLiteral("The playlist has no playable entries")
                    : QStringLiteral("Not an audio stream"));
         return;

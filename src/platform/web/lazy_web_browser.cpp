@@ -1,11 +1,10 @@
 #include "platform/web/lazy_web_browser.h"
 
+#include "common/module_library.h"
 #include "platform/web/web_module.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QLabel>
-#include <QLibrary>
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
 #include <QUrl>
@@ -147,15 +146,12 @@ private:
             qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
         const QString folder = folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_;
         prepareSharedOpenGl();
-        QLibrary library(QDir(folder).filePath(QStringLiteral(KORVANT_WEB_MODULE_NAME)));
-        if (!library.load()) {
-            fail(library.errorString());
-            return;
-        }
+        QString error;
         createView_ = reinterpret_cast<web_module::CreateView>(
-            library.resolve(web_module::kCreateViewSymbol));
+            common::moduleFunction(QStringLiteral(KORVANT_WEB_MODULE_NAME), folder,
+                                   web_module::kCreateViewSymbol, &error));
         if (createView_ == nullptr)
-            fail(library.errorString());
+            fail(error);
     }
 
     void fail(const QString& reason) {

@@ -1,12 +1,13 @@
-#include "platform/gst/playlist.h"
+#include "playlists/playlist.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <map>
+#include <optional>
 
-namespace platform::playlist {
+namespace playlists {
 
 namespace {
 
@@ -57,9 +58,19 @@ public:
         : base_(base), relativeAllowed_(relativeAllowed), localBase_(base.isLocalFile()) {}
 
     // False when the text is not a usable entry (the cap on entries is not a refusal).
-    bool add(QString text) {
-        text = text.trimmed();
-        if (entries_.size() >= maxEntries)
+    bool add(QString text, const QString& title = {}) {
+        const bool ok = accept(text.trimmed(), title);
+        if (!ok)
+            ++read_.refused;
+        return ok;
+    }
+    // An entry the playlist names without giving it an address.
+    void refuse() { ++read_.refused; }
+    Read take() { return std::move(read_); }
+
+private:
+    bool accept(const QString& text, const QString& title) {
+        if (read_.entries.size() >= maxEntries)
             return true;
         if (text.isEmpty() || text.size() > maxEntryLength)
             return false;
@@ -79,51 +90,81 @@ public:
         const bool ok =
             isNetworkScheme(scheme) ? !url.host().isEmpty() : (scheme == "file" && localBase_);
         if (ok)
-            entries_.push_back(url);
+            read_.entries.push_back({url, title.trimmed().left(maxEntryLength)});
         return ok;
     }
-    std::vector<QUrl> take() { return std::move(entries_); }
 
-private:
     QUrl base_;
     bool relativeAllowed_;
     bool localBase_;
-    std::vector<QUrl> entries_;
+    Read read_;
 };
 
-std::vector<QUrl> parsePls(const QByteArray& body, const QUrl& base) {
+Read parsePls(const QByteArray& body, const QUrl& base) {
     // FileN= keys in the order of N; entries without a usable number keep file order after.
-    static const QRegularExpression key("^file(\\d{1,6})\\s*=(.*)$",
+    static const QRegularExpression key("^(file|title)(\\d{1,6})\\s*=(.*)$",
                                         QRegularExpression::CaseInsensitiveOption);
     std::multimap<int, QString> byNumber;
+    std::map<int, QString> titles;
     for (const QString& line : textLines(body)) {
         const auto m = key.match(line);
-        if (m.hasMatch())
-            byNumber.emplace(m.captured(1).toInt(), m.captured(2));
+        if (!m.hasMatch())
+            continue;
+        const int n = m.captured(2).toInt();
+        if (m.captured(1).compare(QLatin1String("file"), Qt::CaseInsensitive) == 0)
+            byNumber.emplace(n, m.captured(3));
+        else
+            titles.emplace(n, m.captured(3));
     }
     EntryList list(base, true);
     for (const auto& [n, text] : byNumber)
-        list.add(text);
+        list.add(text, titles.count(n) != 0 ? titles.at(n) : QString());
+    for (const auto& [n, title] : titles)
+        if (byNumber.count(n) == 0)
+            list.refuse();
     return list.take();
+}
+
+// The name of an #EXTINF line: what follows the first comma outside quoted attributes.
+QString extinfTitle(const QString& line) {
+    bool quoted = false;
+    for (qsizetype i = 8; i < line.size(); ++i) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == ',' && !quoted)
+            return line.mid(i + 1).trimmed();
+    }
+    return {};
 }
 
 // A known M3U keeps the entries it can use; a body of unknown kind counts as a plain list
 // only when every line is a usable absolute address.
-std::vector<QUrl> parseM3u(const QByteArray& body, const QUrl& base, bool known) {
+Read parseM3u(const QByteArray& body, const QUrl& base, bool known) {
     EntryList list(base, known);
+    std::optional<QString> title; // from the #EXTINF line before the entry
     for (const QString& raw : textLines(body)) {
         const QString line = stripBom(raw);
-        if (!line.startsWith('#') && !list.add(line) && !known)
+        if (line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive)) {
+            if (title)
+                list.refuse();
+            title = extinfTitle(line);
+        } else if (line.startsWith('#') || (known && line.isEmpty())) {
+            continue;
+        } else if (!list.add(line, title.value_or(QString())) && !known) {
             return {};
+        } else {
+            title.reset();
+        }
     }
+    if (title)
+        list.refuse();
     return list.take();
 }
 
 // The listed attribute or element text of every match, in document order. Playlists in
 // these XML dialects are often not well-formed (upper-case tags, bare '&'), so they are
 // read by pattern rather than by an XML parser.
-std::vector<QUrl> parseByPattern(const QByteArray& body, const QUrl& base,
-                                 const QRegularExpression& pattern) {
+Read parseByPattern(const QByteArray& body, const QUrl& base, const QRegularExpression& pattern) {
     QByteArray clean = body;
     clean.replace('\0', ' ');
     const QString text = QString::fromUtf8(clean);
@@ -137,18 +178,54 @@ std::vector<QUrl> parseByPattern(const QByteArray& body, const QUrl& base,
     return list.take();
 }
 
-std::vector<QUrl> parseAsx(const QByteArray& body, const QUrl& base) {
+Read parseAsx(const QByteArray& body, const QUrl& base) {
     static const QRegularExpression ref("<\\s*(?:ref|entryref)\\b[^>]{0,4096}?\\bhref\\s*=\\s*(?:"
                                         "\"([^\"]{0,8192})\"|'([^']{0,8192})')",
                                         QRegularExpression::CaseInsensitiveOption);
     return parseByPattern(body, base, ref);
 }
 
-std::vector<QUrl> parseXspf(const QByteArray& body, const QUrl& base) {
-    static const QRegularExpression location(
-        "<\\s*location\\s*>\\s*(?:<!\\[CDATA\\[([^\\]]{0,8192})\\]\\]>|([^<]{0,8192}))\\s*<",
-        QRegularExpression::CaseInsensitiveOption);
-    return parseByPattern(body, base, location);
+// Every <location> in document order, each with the <title> of the track it stands in.
+Read parseXspf(const QByteArray& body, const QUrl& base) {
+    static const QRegularExpression token("<\\s*(/?)\\s*track\\b[^>]{0,4096}>"
+                                          "|<\\s*(location|title)\\s*>\\s*(?:<!\\[CDATA\\[([^\\]]{"
+                                          "0,8192})\\]\\]>|([^<]{0,8192}))\\s*<",
+                                          QRegularExpression::CaseInsensitiveOption);
+    QByteArray clean = body;
+    clean.replace('\0', ' ');
+    const QString text = QString::fromUtf8(clean);
+    EntryList list(base, true);
+    bool inTrack = false;
+    QString title;
+    QStringList locations;
+    const auto endTrack = [&] {
+        if (inTrack && locations.isEmpty())
+            list.refuse();
+        for (const QString& location : locations)
+            list.add(location, title);
+        inTrack = false;
+        title.clear();
+        locations.clear();
+    };
+    auto it = token.globalMatch(text);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        const QString value =
+            decodeXmlEntities(m.captured(3).isNull() ? m.captured(4) : m.captured(3));
+        if (m.captured(2).isNull()) { // <track> or </track>
+            endTrack();
+            inTrack = m.captured(1).isEmpty();
+        } else if (m.captured(2).compare(QLatin1String("title"), Qt::CaseInsensitive) == 0) {
+            if (inTrack && title.isEmpty())
+                title = value;
+        } else if (inTrack) {
+            locations << value;
+        } else {
+            list.add(value);
+        }
+    }
+    endTrack();
+    return list.take();
 }
 
 } // namespace
@@ -229,8 +306,7 @@ bool isHls(const QByteArray& body) {
             body.contains("#EXT-X-MEDIA-SEQUENCE"));
 }
 
-std::vector<QUrl> parsePlaylist(const QByteArray& body, const QString& contentType,
-                                const QUrl& base) {
+Read readPlaylist(const QByteArray& body, const QString& contentType, const QUrl& base) {
     const QByteArray capped = body.left(maxBodyBytes);
     const QString type = contentType.section(';', 0, 0).trimmed().toLower();
     if (type == "text/html" || type == "application/xhtml+xml")
@@ -255,4 +331,12 @@ std::vector<QUrl> parsePlaylist(const QByteArray& body, const QString& contentTy
     return parseM3u(capped, base, false);
 }
 
-} // namespace platform::playlist
+std::vector<QUrl> parsePlaylist(const QByteArray& body, const QString& contentType,
+                                const QUrl& base) {
+    std::vector<QUrl> urls;
+    for (Entry& entry : readPlaylist(body, contentType, base).entries)
+        urls.push_back(std::move(entry.url));
+    return urls;
+}
+
+} // namespace playlists

@@ -1,9 +1,9 @@
 // The playlist readers and address rules take untrusted text from users and servers.
-#include "platform/gst/playlist.h"
+#include "playlists/playlist.h"
 
 #include <gtest/gtest.h>
 
-using namespace platform::playlist;
+using namespace playlists;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <vector>
 
-namespace platform::playlist {
+namespace playlists {
 
 enum class Kind { None, Pls, M3u, Asx, Xspf };
 
@@ -52,4 +52,24 @@ bool isHls(const QByteArray& body);
 std::vector<QUrl> parsePlaylist(const QByteArray& body, const QString& contentType,
                                 const QUrl& base);
 
-} // namespace platform::playlist
+// One entry of a playlist: its address and, where the playlist names it, its title (PLS
+// TitleN, the name of an M3U #EXTINF line, an XSPF track's <title>; an ASX entry's title is
+// not read). Titles are the playlist's text as it stands, trimmed and at most
+// maxEntryLength long: whoever shows one cleans it first.
+struct Entry {
+    QUrl url;
+    QString title;
+};
+
+// What reading a playlist gave: the entries parsePlaylist() takes, with their titles, and
+// how many entries the playlist held without a usable address (an #EXTINF or TitleN with
+// no address after it, an XSPF track without a location, an address of a scheme not
+// allowed). A body that is not a playlist at all gives neither.
+struct Read {
+    std::vector<Entry> entries;
+    int refused = 0;
+};
+
+Read readPlaylist(const QByteArray& body, const QString& contentType, const QUrl& base);
+
+} // namespace playlists
