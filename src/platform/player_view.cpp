@@ -181,9 +181,11 @@ void PlayerView::addRecordButton(QHBoxLayout& row, QHBoxLayout& displayRow, QWid
     record_->setAutoRaise(true);
     record_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     record_->setIcon(glyphIcon(Glyph::Record, kRecordingInk));
-    // Flat on the dark face like the sleep button, so it takes the display's ink.
+    // Flat on the dark face like the sleep button, so it takes the display's ink; pressed in
+    // while it records, on a face of the recording's colour, dimmed.
     QPalette pal = record_->palette();
     pal.setColor(QPalette::ButtonText, palette().color(QPalette::WindowText));
+    pal.setColor(QPalette::Button, QColor(96, 36, 32));
     record_->setPalette(pal);
     record_->setEnabled(false); // until the program says where recordings go
 
