@@ -7,20 +7,24 @@
 #include "app/startup.h"
 #include "app/startup_options_panel.h"
 #include "common/click_label.h"
+#include "common/program_options.h"
 #include "directory/find_stations_window.h"
 #include "favourites/favourites_editor.h"
 #include "favourites/favourites_file.h"
 #include "favourites/playlist_transfer.h"
 #include "links/links.h"
 #include "platform/media_player.h"
+#include "platform/player_view.h"
 #include "platform/twips.h"
 #include "platform/window_message.h"
+#include "player/recording_choices.h"
 #include "player/station_selection.h"
 #include "player/stream_tester.h"
 #include "tray/send_to_tray.h"
 #include "tray/tray_menu.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
@@ -56,6 +60,11 @@ frmTANRO::frmTANRO(PlatformParts parts, QWidget* parent)
         links::LinksMenu{mnuPstuff, {mnuLpstuff, mnuCupdates, mnuLumon, mnuLvimble, mnuLname5}},
         parts_.dataFolder, parts_.browsers, parts_.shell, parts_.messages);
     about_ = std::make_unique<about::About>(parts_.shell, parts_.communityHost, &parts_.messages);
+    recording_ = std::make_unique<player::RecordingChoices>(player::RecordingChoices::Setup{
+        parts_.player, parts_.folders, parts_.messages,
+        parts_.dataFolder + QLatin1String(common::kOptionsFileName),
+        [this](const QString& fileName, const QString& why) { reportSaveFailure(fileName, why); }});
+    WindowsMediaPlayer1->setRecordingSetup(recording_.get());
 
     connectHandlers();
     Frame3->cmdImport->setEnabled(false);
@@ -122,6 +131,9 @@ void frmTANRO::connectHandlers() {
 void frmTANRO::Form_Load() {
     const QStringList unreadable = loadDataFilesAndApplyOptions(
         {*this, *links_, parts_.player, parts_.dataFolder, [this] { cmdAddtray_Click(); }});
+    // Streaming at start-up picks the default favourite.
+    if (Frame4->chkAstream->isChecked())
+        recording_->picked(Frame4->txtAbfavname->text());
     reportUnreadableFilesLater(this, parts_.messages, unreadable);
 }
 
@@ -215,17 +227,21 @@ void frmTANRO::cmdSavefavs_Click() {
 // ---- Playback ----------------------------------------------------------------------------
 
 void frmTANRO::Combo1_Click() {
-    player::playPickedFavourite(*Frame5->Combo1, {Frame3->txtStaname, Frame3->txtStaurl},
-                                parts_.player, Text2, Text3);
+    const int slot = player::playPickedFavourite(
+        *Frame5->Combo1, {Frame3->txtStaname, Frame3->txtStaurl}, parts_.player, Text2, Text3);
+    if (slot >= 0)
+        recording_->picked(Frame3->txtStaname[slot]->text());
 }
 
 void frmTANRO::lblFavdisplay_Click() {
     parts_.player.setURL(Frame4->txtAbfavurl->text());
+    recording_->picked(Frame4->txtAbfavname->text());
 }
 
 void frmTANRO::mnuSta_Click(int index) {
     player::playSlot(index, {Frame3->txtStaname, Frame3->txtStaurl}, parts_.player, *Frame5->Combo1,
                      *mnuMenu->mnuStats);
+    recording_->picked(Frame3->txtStaname[index]->text());
 }
 
 void frmTANRO::mnuPlaystop_Click() {

@@ -23,7 +23,11 @@ class PlaylistTransfer;
 namespace links {
 class Links;
 }
+namespace player {
+class RecordingChoices;
+}
 namespace platform {
+class FolderChooser;
 class MediaPlayer;
 class MessageBox;
 class NotifyArea;
@@ -41,6 +45,7 @@ struct PlatformParts {
     platform::Shell& shell;
     platform::WebBrowserFactory& browsers;
     platform::MessageBox& messages;
+    platform::FolderChooser& folders; // the recording folder's chooser
     QString dataFolder;               // ends with a slash
     QString communityHost;            // shown by the About dialog
     std::function<void()> endProgram; // ends the process at once
@@ -130,6 +135,7 @@ private:
     SidePanels panels_;
     std::unique_ptr<links::Links> links_;
     std::unique_ptr<about::About> about_;
+    std::unique_ptr<player::RecordingChoices> recording_;
     directory::ClientMaker directoryClients_;
     std::unique_ptr<directory::FindStationsWindow> findStations_;
     std::unique_ptr<favourites::PlaylistTransfer> playlistTransfer_;

@@ -8,6 +8,7 @@
 #include "directory/directory_loader.h"
 #include "favourites/playlist_chooser.h"
 #include "platform/gst/lazy_media_player.h"
+#include "platform/qt_folder_chooser.h"
 #include "platform/qt_message_box.h"
 #include "platform/tray/qt_notify_area.h"
 #include "platform/web/lazy_web_browser.h"
@@ -44,9 +45,12 @@ int main(int argc, char** argv) {
     platform::LazyWebBrowserFactory browsers;
     platform::QtMessageBox messages;
     favourites::QtPlaylistChooser playlistFiles;
+    platform::QtFolderChooser folders;
 
-    app::frmTANRO window({player, notifyArea, shell, browsers, messages, common::dataFolder(),
-                          QStringLiteral(KORVANT_COMMUNITY_HOST),
+    // The player outlives the window: its end, at the program's, ends a recording under way
+    // with what was written kept.
+    app::frmTANRO window({player, notifyArea, shell, browsers, messages, folders,
+                          common::dataFolder(), QStringLiteral(KORVANT_COMMUNITY_HOST),
                           [] { QCoreApplication::exit(0); }});
     window.setStationDirectory(directory::clientFromModule(
         QStringLiteral(KORVANT_DIRECTORY_SERVERS), QStringLiteral("KorvantLite/" KORVANT_VERSION)));

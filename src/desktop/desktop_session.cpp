@@ -1,7 +1,7 @@
 #include "desktop/desktop_session.h"
 
 #include "common/application_id.h"
-#include "desktop/desktop_options.h"
+#include "common/program_options.h"
 #include "desktop/mpris_service.h"
 #include "desktop/notifier.h"
 
@@ -38,7 +38,8 @@ QString programIconFile(const QString& resource) {
 DesktopSession::DesktopSession(Setup setup, QObject* parent)
     : QObject(parent), setup_(std::move(setup)),
       notifications_(
-          readDesktopOptions(setup_.dataFolder + QLatin1String(kOptionsFileName)).notifications) {}
+          common::readProgramOptions(setup_.dataFolder + QLatin1String(common::kOptionsFileName))
+              .notifications) {}
 
 DesktopSession::~DesktopSession() = default;
 
@@ -59,10 +60,10 @@ void DesktopSession::setNotifications(bool on) {
     if (notifier_)
         notifier_->setEnabled(on);
     const QString why =
-        writeDesktopOptions(setup_.dataFolder + QLatin1String(kOptionsFileName), {on});
+        common::saveNotifications(setup_.dataFolder + QLatin1String(common::kOptionsFileName), on);
     // The choice holds for this run either way; the user learns it will not outlast it.
     if (!why.isEmpty() && setup_.reportSaveFailure)
-        setup_.reportSaveFailure(QLatin1String(kOptionsFileName), why);
+        setup_.reportSaveFailure(QLatin1String(common::kOptionsFileName), why);
 }
 
 QString DesktopSession::joinBus() {

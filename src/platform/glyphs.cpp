@@ -50,6 +50,9 @@ void paintGlyph(QPainter& p, Glyph glyph, qreal side, const QColor& ink) {
         p.drawLine(QPointF(0.64, 0.64), QPointF(0.9, 0.36));
         break;
     }
+    case Glyph::Record:
+        p.drawEllipse(QRectF(0.22, 0.22, 0.56, 0.56));
+        break;
     case Glyph::Help: {
         p.drawEllipse(QRectF(0.04, 0.04, 0.92, 0.92));
         QPen mark(Qt::white, 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);

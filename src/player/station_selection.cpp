@@ -9,17 +9,20 @@
 
 namespace player {
 
-void playPickedFavourite(const QComboBox& combo, SlotFields stations, platform::MediaPlayer& player,
-                         QWidget* park1, QWidget* park2) {
+int playPickedFavourite(const QComboBox& combo, SlotFields stations, platform::MediaPlayer& player,
+                        QWidget* park1, QWidget* park2) {
     park1->setFocus();
     const QString picked = combo.currentText();
+    int played = -1;
     for (std::size_t i = 0; i < stations.names.size(); ++i) {
         if (common::cleanRemoteText(stations.names[i]->text()) == picked) {
             player.setURL(stations.urls[i]->text());
+            played = int(i);
             break;
         }
     }
     park2->setFocus();
+    return played;
 }
 
 void playSlot(int n, SlotFields stations, platform::MediaPlayer& player, QComboBox& combo,

@@ -19,10 +19,10 @@ struct SlotFields {
 
 // A pick from the drop-down's list: plays the first slot whose name, as the list shows it
 // (common::cleanRemoteText), equals the drop-down's text exactly, or nothing when no slot
-// matches. The keyboard focus is
-// parked off the drop-down on `park1`, then `park2`.
-void playPickedFavourite(const QComboBox& combo, SlotFields stations, platform::MediaPlayer& player,
-                         QWidget* park1, QWidget* park2);
+// matches; returns the slot played, or -1. The keyboard focus is parked off the drop-down
+// on `park1`, then `park2`.
+int playPickedFavourite(const QComboBox& combo, SlotFields stations, platform::MediaPlayer& player,
+                        QWidget* park1, QWidget* park2);
 
 // A tray station entry: plays slot `n`, shows its name in the drop-down and reports it
 // on the status line.

@@ -125,9 +125,9 @@ TEST_F(WindowTest, TabFromTheStartVisitsOnlyWhatIsInViewInReadingOrder) {
     ASSERT_NE(start, nullptr);
     const long expectedPresses = std::find(order.begin(), order.end(), dropDown) -
                                  std::find(order.begin(), order.end(), start);
-    // The player's three buttons, its sleep timer, its mute button and its volume come
-    // before it.
-    EXPECT_EQ(expectedPresses, 6) << "reading order: " << names(order);
+    // The player's three buttons, its sleep timer, its record button, its mute button and
+    // its volume come before it.
+    EXPECT_EQ(expectedPresses, 7) << "reading order: " << names(order);
     EXPECT_EQ(checkTabRoundIsReadingOrder(*window, dropDown), expectedPresses);
 }
 

@@ -84,7 +84,7 @@ protected:
 
     app::frmTANRO& make() {
         window = std::make_unique<app::frmTANRO>(
-            app::PlatformParts{player, area, shell, browsers, messages, dataFolder(),
+            app::PlatformParts{player, area, shell, browsers, messages, folders, dataFolder(),
                                QStringLiteral("127.0.0.1"), [this] {
                                    ++endCalls;
                                    iconsAtEnd = int(area.icons.size());
@@ -142,6 +142,7 @@ protected:
     fakes::FakeShell shell;
     fakes::FakeWebBrowserFactory browsers;
     fakes::FakeMessageBox messages;
+    fakes::FakeFolderChooser folders;
     int endCalls = 0;
     int iconsAtEnd = -1;
     std::unique_ptr<app::frmTANRO> window;

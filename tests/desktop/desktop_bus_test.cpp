@@ -4,7 +4,7 @@
 #include "private_bus.h"
 #include "wait.h"
 
-#include "desktop/desktop_options.h"
+#include "common/program_options.h"
 #include "desktop/desktop_session.h"
 #include "desktop/notifier.h"
 
@@ -180,7 +180,7 @@ TEST_F(DesktopBusTest, NotifiesNewTitlesOnlyFromTheTrayReplacingThePreviousAndNo
 
     // Off from the menu: saved in the options file, and no notification until it is on.
     entry->trigger();
-    EXPECT_FALSE(desktop::readDesktopOptions(dir.filePath("korvant.ini")).notifications);
+    EXPECT_FALSE(common::readProgramOptions(dir.filePath("korvant.ini")).notifications);
     announce("Unseen");
     entry->trigger();
     announce("Fourth");

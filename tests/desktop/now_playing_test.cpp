@@ -2,14 +2,11 @@
 // and ten favourite slots held by the test.
 #include "fakes.h"
 
-#include "desktop/desktop_options.h"
 #include "desktop/notifier.h"
 #include "desktop/now_playing.h"
 
 #include <QDBusObjectPath>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -222,34 +219,6 @@ TEST_F(NowPlayingTest, ReportsOnlyWhatChangedAndAVolumeSetFromTheDesktop) {
 TEST(NotificationBody, ShowsMarkupInAStationNameAsPlainText) {
     EXPECT_EQ(desktop::Notifier::bodyFor("<b>Rock</b> & Roll"),
               "&lt;b&gt;Rock&lt;/b&gt; &amp; Roll");
-}
-
-TEST(DesktopOptions, AreOnByDefaultAndKeepTheirFileOfTheirOwn) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("korvant.ini");
-    EXPECT_TRUE(desktop::readDesktopOptions(path).notifications);
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("[General]\nnotifications=maybe\nlater=kept\n");
-    }
-    EXPECT_TRUE(desktop::readDesktopOptions(path).notifications);
-    EXPECT_EQ(desktop::writeDesktopOptions(path, {false}), "");
-    EXPECT_FALSE(desktop::readDesktopOptions(path).notifications);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
-    EXPECT_TRUE(text.contains("later=kept")) << text.constData();
-    EXPECT_TRUE(text.contains("notifications=false")) << text.constData();
-}
-
-TEST(DesktopOptions, SayWhyTheyCannotBeSavedWhereNoFolderCanBe) {
-    QTemporaryDir dir;
-    QFile blocker(dir.filePath("Dornel"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
-    blocker.close();
-    const QString why = desktop::writeDesktopOptions(dir.filePath("Dornel/korvant.ini"), {false});
-    EXPECT_FALSE(why.isEmpty());
 }
 
 } // namespace

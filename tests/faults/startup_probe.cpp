@@ -46,8 +46,9 @@ int main(int argc, char** argv) {
     fakes::FakeShell shell;
     fakes::FakeWebBrowserFactory browsers;
     fakes::FakeMessageBox messages;
-    app::frmTANRO window(
-        {player, area, shell, browsers, messages, folder, QStringLiteral("127.0.0.1"), [] {}});
+    fakes::FakeFolderChooser folders;
+    app::frmTANRO window({player, area, shell, browsers, messages, folders, folder,
+                          QStringLiteral("127.0.0.1"), [] {}});
     window.Form_Load();
     window.show();
     if (!QTest::qWaitForWindowExposed(&window, 60000)) {

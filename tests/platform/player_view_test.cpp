@@ -12,10 +12,12 @@
 #include <QImage>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -213,6 +215,234 @@ TEST(PlayerView, OtherAsksForMinutesInABoundedBoxAndCountsDownFromThem) {
     const QString shown = countdown->text();
     EXPECT_TRUE(shown == "Sleep in 2:00:00" || shown.startsWith("Sleep in 1:59:5"))
         << shown.toStdString();
+}
+
+// The program's side of the record button, as a test scripts it.
+class FakeRecordingSetup final : public platform::RecordingSetup {
+public:
+    platform::MediaPlayer::RecordingRequest answer{"/music/Korvant Lite", "Night Jazz", true};
+    QStringList calls;
+    platform::MediaPlayer::RecordingRequest request() const override { return answer; }
+    void setFilePerTitle(bool on) override {
+        answer.filePerTitle = on;
+        calls << QString("filePerTitle=%1").arg(int(on));
+    }
+    void chooseFolder(QWidget* parent) override {
+        calls << QString("chooseFolder from %1").arg(parent != nullptr ? "the view" : "nowhere");
+    }
+};
+
+QLabel* recordingLine(QWidget& root) {
+    for (QLabel* w : root.findChildren<QLabel*>())
+        if (w->accessibleDescription() == "Recording")
+            return w;
+    return nullptr;
+}
+
+// What a tooltip shows when Qt renders it.
+QString shownTip(const QString& tip) {
+    QTextDocument shown;
+    shown.setHtml(tip);
+    return shown.toPlainText();
+}
+
+// Sizes read the same wherever the tests run.
+struct CLocale {
+    CLocale() { QLocale::setDefault(QLocale::c()); }
+    ~CLocale() { QLocale::setDefault(QLocale::system()); }
+};
+
+TEST(PlayerView, TheRecordButtonAsksTheProgramWhatToRecordAndItsMarkFollowsThePlayer) {
+    fakes::FakeMediaPlayer player;
+    player.state = platform::psPlaying;
+    player.takesRecordings = true;
+    platform::PlayerView view(player);
+    auto* record = byName<QToolButton>(view, "Record");
+    ASSERT_NE(record, nullptr);
+    EXPECT_TRUE(record->isCheckable());
+    EXPECT_FALSE(record->isEnabled()) << "no folder to record into yet";
+    FakeRecordingSetup setup;
+    view.setRecordingSetup(&setup);
+    ASSERT_TRUE(record->isEnabled());
+
+    record->click();
+    EXPECT_TRUE(record->isChecked());
+    record->click();
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(player.calls,
+              QStringList({"record=/music/Korvant Lite|Night Jazz|1", "record-stop"}));
+
+    // The player ends it (another station, Stop, a stream that gave up): the mark goes.
+    record->click();
+    ASSERT_TRUE(record->isChecked());
+    player.recordingState.active = false;
+    emit player.changed();
+    EXPECT_FALSE(record->isChecked());
+
+    // A player that takes no recording leaves the button unmarked.
+    player.takesRecordings = false;
+    player.calls.clear();
+    record->click();
+    EXPECT_EQ(player.calls, QStringList({"record=/music/Korvant Lite|Night Jazz|1"}));
+    EXPECT_FALSE(record->isChecked());
+
+    // Nothing playing: nothing is asked, and the view says why.
+    player.state = platform::psStopped;
+    player.calls.clear();
+    record->click();
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(player.calls, QStringList());
+    QLabel* line = recordingLine(view);
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isVisibleTo(&view));
+    EXPECT_EQ(line->text(), "Nothing is playing to record");
+    player.state = platform::psBuffering;
+    emit player.changed();
+    EXPECT_FALSE(line->isVisibleTo(&view)) << "the reason outlived the stream it was about";
+}
+
+TEST(PlayerView, WhileRecordingItShowsTimeAndSizeFromThePlayerEachSecondAndTheFileInItsTooltip) {
+    const CLocale locale;
+    fakes::FakeMediaPlayer player;
+    player.state = platform::psPlaying;
+    platform::PlayerView view(player);
+    FakeRecordingSetup setup;
+    view.setRecordingSetup(&setup);
+    QLabel* line = recordingLine(view);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->textFormat(), Qt::PlainText);
+    EXPECT_FALSE(line->isVisibleTo(&view));
+    const auto clockRuns = [&view] {
+        for (QTimer* t : view.findChildren<QTimer*>(Qt::FindDirectChildrenOnly))
+            if (t->isActive())
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(clockRuns());
+
+    // The file is named after the station, whose name is the station's own text.
+    const QString file = "/music/Korvant Lite/<b>Jazz</b> & Blues 2026-12-09 13.20.mp3";
+    player.recordingState = {true, file, 1468006, 83000, {}};
+    emit player.changed();
+    EXPECT_TRUE(line->isVisibleTo(&view));
+    EXPECT_EQ(line->text(), QString::fromUtf8("REC 1:23 \u00b7 1.4 MB"));
+    EXPECT_EQ(shownTip(line->toolTip()), "Recording to " + file);
+    EXPECT_EQ(shownTip(byName<QToolButton>(view, "Record")->toolTip()),
+              "Stop recording to " + file);
+    EXPECT_TRUE(byName<QToolButton>(view, "Record")->isChecked());
+    EXPECT_TRUE(clockRuns());
+
+    // Bytes and time are not announced: the view reads them by itself.
+    player.recordingState.bytes = 3 * 1024 * 1024;
+    player.recordingState.elapsedMs = 86400;
+    EXPECT_TRUE(testsupport::waitFor(
+        [&] { return line->text() == QString::fromUtf8("REC 1:26 \u00b7 3.0 MB"); }, 10000))
+        << line->text().toStdString();
+
+    player.recordingState.elapsedMs = 3723000;
+    player.recordingState.bytes = 512;
+    EXPECT_EQ(platform::PlayerView::recordingIndicator(player.recordingState),
+              QString::fromUtf8("REC 1:02:03 \u00b7 512 bytes"));
+
+    player.recordingState.active = false;
+    emit player.changed();
+    EXPECT_FALSE(line->isVisibleTo(&view));
+    EXPECT_FALSE(clockRuns());
+}
+
+TEST(PlayerView, ARecordingThatEndsByItselfSaysWhyAsPlainTextAndLeavesPlaybackAlone) {
+    fakes::FakeMediaPlayer player;
+    player.state = platform::psPlaying;
+    player.takesRecordings = true;
+    player.recordingState.file = "/music/<i>Jazz</i>.mp3";
+    platform::PlayerView view(player);
+    view.resize(1600, 64);
+    FakeRecordingSetup setup;
+    view.setRecordingSetup(&setup);
+    auto* record = byName<QToolButton>(view, "Record");
+    record->click();
+    ASSERT_TRUE(record->isChecked());
+
+    player.recordingState.active = false;
+    player.recordingState.error = "<b>No space</b> left on the device\nholding /music";
+    emit player.changed();
+    EXPECT_FALSE(record->isChecked());
+    QLabel* line = recordingLine(view);
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isVisibleTo(&view));
+    const QString why = "Recording stopped: <b>No space</b> left on the device holding /music";
+    EXPECT_EQ(line->text().toStdString(), why.toStdString());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name), why);
+    EXPECT_EQ(shownTip(line->toolTip()),
+              why +
+                  QString::fromUtf8(" \u2014 what was recorded is kept in /music/<i>Jazz</i>.mp3"));
+    // Playback goes on: the view asked nothing of the player.
+    EXPECT_EQ(player.calls, QStringList({"record=/music/Korvant Lite|Night Jazz|1"}));
+
+    // A long reason keeps to half the row; its tooltip has it whole.
+    view.resize(600, 64);
+    player.recordingState.error = QString(400, QLatin1Char('w'));
+    emit player.changed();
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), view.width() / 2);
+    EXPECT_TRUE(shownTip(line->toolTip()).contains(QString(400, QLatin1Char('w'))));
+
+    // It stays until the next recording starts.
+    emit player.changed();
+    EXPECT_TRUE(line->text().startsWith("Recording stopped: "));
+    record->click();
+    EXPECT_TRUE(line->text().startsWith("REC ")) << line->text().toStdString();
+}
+
+TEST(PlayerView, TheRecordMenuOffersTheProgramsChoicesAndOpensFromTheKeyboard) {
+    fakes::FakeMediaPlayer player;
+    platform::PlayerView view(player);
+    FakeRecordingSetup setup;
+    view.setRecordingSetup(&setup);
+    auto* record = byName<QToolButton>(view, "Record");
+    ASSERT_NE(record, nullptr);
+    ASSERT_NE(record->menu(), nullptr);
+    EXPECT_EQ(record->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_TRUE(record->focusPolicy() & Qt::TabFocus);
+    QAction* perTitle = entry(*record, "New File At Each Title");
+    QAction* folder = entry(*record, QString::fromUtf8("Recording Folder\u2026"));
+    ASSERT_NE(perTitle, nullptr);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_TRUE(perTitle->isCheckable());
+
+    view.show();
+    QApplication::setActiveWindow(&view);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    record->setFocus();
+    ASSERT_TRUE(testsupport::waitFor([record] { return record->hasFocus(); }));
+    // The menu runs its own loop while open: look at it from there, then close it.
+    const auto pressWhileMenuOpens = [&](const QKeySequence& key) {
+        bool opened = false, markShown = false;
+        QString folderTip;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, &look, [&] {
+            if (!record->menu()->isVisible())
+                return;
+            look.stop();
+            opened = true;
+            markShown = perTitle->isChecked();
+            folderTip = shownTip(folder->toolTip());
+            record->menu()->hide();
+        });
+        look.start(20);
+        QTest::keySequence(record, key);
+        testsupport::waitFor([&] { return opened; });
+        EXPECT_TRUE(opened) << key.toString().toStdString();
+        EXPECT_EQ(markShown, setup.answer.filePerTitle) << key.toString().toStdString();
+        EXPECT_EQ(folderTip, "/music/Korvant Lite");
+    };
+    pressWhileMenuOpens(QKeySequence(Qt::ALT | Qt::Key_Down));
+    setup.answer.filePerTitle = false;
+    pressWhileMenuOpens(QKeySequence(Qt::Key_F4));
+
+    perTitle->trigger();
+    folder->trigger();
+    EXPECT_EQ(setup.calls, QStringList({"filePerTitle=1", "chooseFolder from the view"}));
+    EXPECT_EQ(player.calls, QStringList()) << "a choice is no recording";
 }
 
 // Share of the image's pixels that are not fully transparent.

@@ -2,6 +2,7 @@
 
 // Hand-written fakes of the platform layer. Each records what the program asked of it.
 
+#include "platform/folder_chooser.h"
 #include "platform/media_player.h"
 #include "platform/message_box.h"
 #include "platform/notify_area.h"
@@ -33,6 +34,9 @@ public:
     int vol = 50;
     // What recording() answers; the test scripts it (startRecording only records the call).
     Recording recordingState;
+    // When set, startRecording starts one (active, no error, in recordingState.file) and
+    // stopRecording ends it, each announced as a real player does.
+    bool takesRecordings = false;
 
     QString URL() const override { return url_; }
     void setURL(const QString& url) override {
@@ -48,8 +52,19 @@ public:
     platform::MediaPlayer::Settings& settings() override { return *this; }
     void startRecording(const RecordingRequest& r) override {
         calls << QString("record=%1|%2|%3").arg(r.folder, r.station).arg(int(r.filePerTitle));
+        if (takesRecordings && !recordingState.active) {
+            recordingState.active = true;
+            recordingState.error.clear();
+            emit changed();
+        }
     }
-    void stopRecording() override { calls << "record-stop"; }
+    void stopRecording() override {
+        calls << "record-stop";
+        if (takesRecordings && recordingState.active) {
+            recordingState.active = false;
+            emit changed();
+        }
+    }
     Recording recording() const override { return recordingState; }
 
     void play() override { calls << "play"; }
@@ -124,6 +139,18 @@ public:
     std::vector<Shown> shown;
     void show(QWidget*, const QString& prompt, const QString& caption, Icon icon) override {
         shown.push_back({prompt, caption, icon});
+    }
+};
+
+// Answers every question with `answer` (empty: the user chose none) and keeps the folder
+// each one started from.
+class FakeFolderChooser final : public platform::FolderChooser {
+public:
+    QString answer;
+    QStringList startedFrom;
+    QString chooseFolder(QWidget*, const QString&, const QString& start) override {
+        startedFrom << start;
+        return answer;
     }
 };
 
