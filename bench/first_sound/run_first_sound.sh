@@ -274,10 +274,10 @@ fi
 summary() { # LABEL SUFFIX
     local name line="$1" best="" bestname="" ours="" v
     for name in $players; do
+        [ "$name" = before ] && continue # on a line of its own below
         v=$(median <"$work/$name.$2")
         line="$line $name ${v:-?}"
         [ "$name" = ours ] && { ours=$v; continue; }
-        [ "$name" = before ] && continue
         [ -n "$v" ] || continue
         if [ -z "$best" ] || awk -v a="$v" -v b="$best" 'BEGIN{exit !(a < b)}'; then
             best=$v
