@@ -24,6 +24,9 @@
 # Every player is pointed at 127.0.0.1 only; mpv runs without its configuration or ytdl.
 # BENCH_FIRST_SOUND_PLAYERS chooses and orders the players (default "ours mpv goodvibes
 # playbin"); BENCH_FIRST_SOUND_MEMORY=0 skips the streaming memory runs.
+# BENCH_FIRST_SOUND_BEFORE=OTHER_BUILD_DIR adds the program of another build as the player
+# "before" (measured like ours, interleaved, never counted as the best other player), for
+# a before/after comparison in one run.
 set -euo pipefail
 
 if [ -z "${DISPLAY:-}" ] || [ "${1:-}" != --under-x ]; then
@@ -36,6 +39,12 @@ seconds=$4
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 tool=$build/bench/first_sound/first_sound_tool
 players=${BENCH_FIRST_SOUND_PLAYERS:-ours mpv goodvibes playbin}
+before=""
+if [ -n "${BENCH_FIRST_SOUND_BEFORE:-}" ]; then
+    before=$(cd "$BENCH_FIRST_SOUND_BEFORE" && pwd)
+    [ -x "$before/bin/korvant" ] || { echo "$before/bin/korvant is not built" >&2; exit 2; }
+    case " $players " in *" before "*) ;; *) players="before $players" ;; esac
+fi
 for need in xdotool parec pulseaudio dbus-daemon mpv goodvibes goodvibes-client gst-launch-1.0; do
     command -v "$need" >/dev/null || { echo "$need is not installed" >&2; exit 2; }
 done
@@ -47,6 +56,7 @@ work=$(mktemp -d)
 chmod 755 "$work" # Icecast drops to its own user, which must reach its folder
 pids=()      # everything started here, stopped by PID at the end
 player=""    # the player under measurement
+window=""    # the program's window, while the program is the player
 recorder=()  # parec and the listener of the current measurement
 stop_pid() { # PID: SIGTERM, then SIGKILL after 3 s; waits for it
     local p=$1 n
@@ -102,6 +112,11 @@ echo "stream: $url; $rounds rounds; $seconds s streaming; players: $players"
 mkdir -p "$work/korvant/Dornel"
 [ -d "$build/bin" ] && cp -a "$build/bin/." "$work/korvant/"
 printf '"%s","no","no","Loopback","no"\r\n' "$url" >"$work/korvant/Dornel/Drlsets.ini"
+if [ -n "$before" ]; then
+    mkdir -p "$work/before/Dornel"
+    cp -a "$before/bin/." "$work/before/"
+    cp "$work/korvant/Dornel/Drlsets.ini" "$work/before/Dornel/"
+fi
 # goodvibes: one station, the stream; nothing played at start-up.
 mkdir -p "$XDG_DATA_HOME/goodvibes"
 cat >"$XDG_DATA_HOME/goodvibes/stations.xml" <<EOF
@@ -130,10 +145,13 @@ window_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1; }
 launch() {
     local name=$1 log=$work/$1.log
     case $name in
-    ours)
-        "$work/korvant/korvant" >"$log" 2>&1 &
+    ours | before)
+        local program=$work/korvant/korvant
+        [ "$name" = before ] && program=$work/before/korvant
+        "$program" >"$log" 2>&1 &
         player=$!
         wait_for 400 window_of "$player" || return 1
+        window=$(window_of "$player")
         ;;
     mpv)
         rm -f "$work/mpv.sock"
@@ -159,12 +177,11 @@ launch() {
 # Sends player $1 its play request (starting it, for the bare pipeline).
 request() {
     case $1 in
-    ours)
-        local w
-        w=$(window_of "$player")
+    ours | before)
         # The default favourite's name: the main panel is at (8, 112) px of the window's
-        # client area, below the menu bar, and the name at (112, 25) px within it.
-        xdotool mousemove --window "$w" 150 "$((112 + 25 + 10 + menubar))" click 1
+        # client area, below the menu bar, and the name at (112, 25) px within it. (The
+        # window was looked up at the launch: the search is no part of the request.)
+        xdotool mousemove --window "$window" 150 "$((112 + 25 + 10 + menubar))" click 1
         ;;
     mpv) "$tool" send "$work/mpv.sock" "{\"command\":[\"loadfile\",\"$url\"]}" >>"$work/mpv.log" ;;
     goodvibes) goodvibes-client play "$url" >>"$work/goodvibes.log" 2>&1 ;;
@@ -257,6 +274,7 @@ fi
 summary() { # LABEL SUFFIX
     local name line="$1" best="" bestname="" ours="" v
     for name in $players; do
+        [ "$name" = before ] && continue # on a line of its own below
         v=$(median <"$work/$name.$2")
         line="$line $name ${v:-?}"
         [ "$name" = ours ] && { ours=$v; continue; }
@@ -269,6 +287,11 @@ summary() { # LABEL SUFFIX
     awk -v l="$line" -v n="$bestname" -v b="$best" -v o="$ours" 'BEGIN{
         printf "%s best %s %s ratio %s\n", l, n == "" ? "-" : n, b == "" ? "-" : b,
             (b + 0 > 0 && o != "") ? sprintf("%.2f", o / b) : "-" }'
+    if [ -n "$before" ]; then
+        v=$(median <"$work/before.$2")
+        awk -v b="$best" -v o="$v" 'BEGIN{ printf "  (before: %s ratio %s)\n", o,
+            (b + 0 > 0 && o != "") ? sprintf("%.2f", o / b) : "-" }'
+    fi
 }
 echo
 summary first_sound_ms first
