@@ -8,32 +8,36 @@ wait_until() { # tries (10 ms each), command...
     return 1
 }
 
+# True once the display in DISPLAY answers and its server (PID) still runs: Xvfb refuses a
+# number in use by exiting, and another server may answer on that number meanwhile.
+display_answers() {
+    kill -0 "$1" 2>/dev/null && xdpyinfo
+}
+
 # bring_up_display [TRAY_WIDTH]
-# Starts Xvfb on a display number it picks itself (-displayfd, so parallel runs never
-# collide) and exports DISPLAY; with TRAY_WIDTH, also trayer that wide at the top right.
-# A display just given up by another test can be handed out again while that server is
-# still going away, and a tray host has been seen failing to reach such a display; so a
-# set-up that does not come up is started afresh, at most three times. Returns 1 when it
-# never came up, after printing the servers' logs.
+# Starts Xvfb on a display number drawn at random from a wide range and exports DISPLAY;
+# with TRAY_WIDTH, also trayer that wide at the top right. Not the lowest free number
+# (-displayfd): that one is the number another test has just given up, and a server still
+# going away removes its socket after the new one made it, so the program lost its
+# display. A number in use makes Xvfb exit at once; a set-up that does not come up is
+# started afresh, at most three times. Returns 1 when it never came up, after printing
+# the servers' logs.
 bring_up_display() {
     local width=${1:-} attempt xvfb trayer_pid=''
     for attempt in 1 2 3; do
-        : >"$work/display"
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
-            >"$work/xvfb.log" 2>&1 &
+        local number=$((200 + (RANDOM * 32768 + RANDOM) % 60000))
+        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
         xvfb=$!
         pids+=("$xvfb")
-        if wait_until 500 grep -q . "$work/display"; then
-            export DISPLAY=":$(head -1 "$work/display")"
-            if wait_until 500 xdpyinfo; then
-                [[ -z $width ]] && return 0
-                trayer --edge top --align right --widthtype pixel --width "$width" \
-                    --heighttype pixel --height 28 --SetDockType true --transparent false \
-                    >"$work/trayer.log" 2>&1 &
-                trayer_pid=$!
-                pids+=("$trayer_pid")
-                wait_until 500 xdotool search --class trayer && return 0
-            fi
+        export DISPLAY=":$number"
+        if wait_until 500 display_answers "$xvfb"; then
+            [[ -z $width ]] && return 0
+            trayer --edge top --align right --widthtype pixel --width "$width" \
+                --heighttype pixel --height 28 --SetDockType true --transparent false \
+                >"$work/trayer.log" 2>&1 &
+            trayer_pid=$!
+            pids+=("$trayer_pid")
+            wait_until 500 xdotool search --class trayer && return 0
         fi
         echo "display or tray host did not come up (attempt $attempt):"
         cat "$work/xvfb.log" "$work/trayer.log" 2>/dev/null
