@@ -209,17 +209,42 @@ TEST_F(Writer, Mp3RecordingStartsAtAFrameGoesOnAcrossAReconnectAndNeverOverwrite
     const QByteArray frames = mp3Frame(2) + mp3Frame(3) + mp3Frame(4);
     feed(frames.mid(100)); // mid-frame, as a recording started at any moment sees it
     // A reconnect: the new connection starts mid-frame too.
+    QByteArray again;
+    for (int i = 5; i <= 16; ++i)
+        again += mp3Frame(char(i));
     writer.connectionStarted(Encoding::Mpeg, "mp3");
-    feed(frames.mid(50, 400));
-    feed(frames.mid(450));
+    feed(again.mid(50, 400));
+    feed(again.mid(450));
     writer.end();
     ASSERT_EQ(opened().size(), 1u);
     EXPECT_EQ(opened()[0], dir.filePath("Radio (2).mp3"));
     EXPECT_EQ(readAll(dir.filePath("Radio.mp3")), "keep");
-    EXPECT_EQ(readAll(opened()[0]), frames.mid(417) + frames.mid(417));
-    EXPECT_EQ(writer.bytes(), 2 * (frames.size() - 417));
+    const QByteArray expected = frames.mid(417) + again.mid(417);
+    EXPECT_TRUE(readAll(opened()[0]) == expected);
+    EXPECT_EQ(writer.bytes(), expected.size());
     feed(frames); // after the end: nothing
-    EXPECT_EQ(readAll(opened()[0]).size(), 2 * (frames.size() - 417));
+    EXPECT_EQ(readAll(opened()[0]).size(), expected.size());
+}
+
+TEST_F(Writer, ANewConnectionThatRepeatsWhatTheFileHoldsGoesOnAfterTheRepeat) {
+    // A server sends a new listener its last seconds again; the file holds them once.
+    QByteArray frames;
+    for (int i = 1; i <= 30; ++i)
+        frames += mp3Frame(char(i));
+    writer.connectionStarted(Encoding::Mpeg, "mp3");
+    writer.begin(dir.path(), "Radio");
+    feed(frames.left(20 * 417 + 100));
+    writer.connectionStarted(Encoding::Mpeg, "mp3");
+    feed(frames.mid(8 * 417 + 7, 5000));
+    feed(frames.mid(8 * 417 + 5007));
+    // One that repeats nothing (a server that started again) is written whole.
+    const QByteArray other = mp3Frame(90) + mp3Frame(91) + mp3Frame(92) + QByteArray(5000, 'x');
+    writer.connectionStarted(Encoding::Mpeg, "mp3");
+    feed(other);
+    writer.end();
+    ASSERT_EQ(opened().size(), 1u);
+    EXPECT_TRUE(readAll(opened()[0]) ==
+                frames.left(20 * 417 + 100) + frames.mid(20 * 417 + 100) + other);
 }
 
 TEST_F(Writer, OggRecordingStartedMidStreamBeginsWithTheHeadersAndEachConnectionIsAChain) {
@@ -232,13 +257,19 @@ TEST_F(Writer, OggRecordingStartedMidStreamBeginsWithTheHeadersAndEachConnection
     const OggChain second = oggChain(2, 2);
     writer.connectionStarted(Encoding::Ogg, {});
     feed(second.headers + second.audio[0] + second.audio[1]);
+    // A source that started again the same way: its chain gets a serial number of its own.
+    const OggChain third = oggChain(2, 1);
+    writer.connectionStarted(Encoding::Ogg, {});
+    feed(third.headers + third.audio[0]);
     writer.end();
     ASSERT_EQ(opened().size(), 1u);
     EXPECT_EQ(opened()[0], dir.filePath("Station.ogg"));
     // The chain before a reconnect and the file itself end with a page marked last.
     EXPECT_EQ(readAll(opened()[0]), chain.headers + chain.audio[1] +
                                         withEndOfStream(chain.audio[2]) + second.headers +
-                                        second.audio[0] + withEndOfStream(second.audio[1]));
+                                        second.audio[0] + withEndOfStream(second.audio[1]) +
+                                        withSerial(third.headers, 2, 3) +
+                                        withSerial(withEndOfStream(third.audio[0]), 2, 3));
 }
 
 TEST_F(Writer, ANewFileForATitleStartsAtTheNextFrameAndNothingIsLostBetween) {

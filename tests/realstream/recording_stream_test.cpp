@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/mount.h>
@@ -54,10 +55,14 @@ std::vector<int16_t> decodeFile(const QString& path) {
     QTemporaryDir dir;
     const QString wav = dir.filePath("decoded.wav");
     QProcess p;
+    // A playbin, because a bare decodebin stops at the end of an Ogg file's first chain.
     p.start("gst-launch-1.0",
-            {"-q", "filesrc", "location=" + path, "!", "decodebin", "!", "audioconvert", "!",
-             "audioresample", "!", "audio/x-raw,format=S16LE,rate=44100,channels=1", "!", "wavenc",
-             "!", "filesink", "location=" + wav});
+            {"-q", "playbin", "flags=2",
+             "uri=" + QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded),
+             "audio-sink=audioconvert ! audioresample ! "
+             "audio/x-raw,format=S16LE,rate=44100,channels=1 ! wavenc ! filesink sync=false "
+             "location=\"" +
+                 wav + "\""});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
     const QByteArray data = readAll(wav).mid(44);
@@ -66,8 +71,10 @@ std::vector<int16_t> decodeFile(const QString& path) {
     return samples;
 }
 
-// Every half second of the decoded file after its first tenth of a second holds the tone.
-::testing::AssertionResult holdsTheToneThroughout(const QString& path, double minSeconds) {
+// Every half second of the decoded file after its first tenth of a second holds the tone,
+// but for dips (where a source that started again joins the file).
+::testing::AssertionResult holdsTheToneThroughout(const QString& path, double minSeconds,
+                                                  int dips = 0) {
     const std::vector<int16_t> s = decodeFile(path);
     const std::size_t block = Capture::rate / 2;
     if (double(s.size()) / Capture::rate < minSeconds)
@@ -75,7 +82,7 @@ std::vector<int16_t> decodeFile(const QString& path) {
                << path.toStdString() << " decodes to " << double(s.size()) / Capture::rate
                << " s, fewer than " << minSeconds;
     for (std::size_t at = Capture::rate / 10; at + block <= s.size(); at += block)
-        if (const double share = toneShare(s, at, block, 440); share < 0.9)
+        if (const double share = toneShare(s, at, block, 440); share < 0.9 && dips-- <= 0)
             return ::testing::AssertionFailure()
                    << "no tone at " << double(at) / Capture::rate << " s of " << path.toStdString()
                    << " (share " << share << ")";
@@ -165,7 +172,7 @@ TEST_F(Recording, OggMountRecordedFromTheMiddleBeginsWithItsHeadersAndDecodesToT
     ASSERT_TRUE(waitPlaying(*player)) << player->status().toStdString();
     spin(2000); // well past the stream's header pages
     player->startRecording(request("Ogg Radio"));
-    ASSERT_TRUE(waitBytes(*player, 48 * 1024)) << player->recording().error.toStdString();
+    ASSERT_TRUE(waitBytes(*player, 24 * 1024)) << player->recording().error.toStdString();
     player->stopRecording();
     const MediaPlayer::Recording r = player->recording();
     EXPECT_TRUE(r.file.endsWith(".ogg")) << r.file.toStdString();
@@ -201,7 +208,18 @@ TEST_F(Recording, ARestartedServerIsRecordedOnInTheSameFileThatStillDecodes) {
         EXPECT_EQ(QFileInfo(file).size(), player->recording().bytes);
         EXPECT_EQ(QDir(folder.filePath("music")).entryList(QDir::Files).filter(mount.mid(1)).size(),
                   1);
-        EXPECT_TRUE(holdsTheToneThroughout(file, 3));
+        // The new source's tone does not go on in phase with the old one's.
+        EXPECT_TRUE(holdsTheToneThroughout(file, 3, 2));
+        // What came after the restart decodes too: the file plays on past what was there.
+        const QString firstPart = folder.filePath("first-part");
+        QFile::remove(firstPart);
+        QFile part(firstPart);
+        ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+        part.write(readAll(file).left(before));
+        part.close();
+        const double whole = double(decodeFile(file).size()) / Capture::rate;
+        const double untilRestart = double(decodeFile(firstPart).size()) / Capture::rate;
+        EXPECT_GT(whole, untilRestart + 1.5) << whole << " s against " << untilRestart << " s";
     }
 }
 
@@ -224,7 +242,7 @@ TEST_F(Recording, AFullDiskEndsTheRecordingWithItsReasonWhileTheToneGoesOn) {
     EXPECT_EQ(r.error, "The disk is full");
     EXPECT_GT(changed.count(), 0);
     EXPECT_EQ(player->playState(), platform::psPlaying) << player->status().toStdString();
-    skipOnset();
+    skipOnset(capture);
     EXPECT_GT(nextBlockTone(capture), 0.9);
     EXPECT_GT(nextBlockTone(capture), 0.9);
     // What was written stays: the file is there, as long as the bytes counted.

@@ -19,6 +19,10 @@ namespace {
 constexpr qsizetype maxSyncBytes = 256 * 1024;
 // How often the file and its folder are looked for while written.
 constexpr auto checkInterval = std::chrono::seconds(1);
+// How much of the file's end is kept to find a repeat in, and how much of a new
+// connection must match to count as one.
+constexpr qsizetype maxTailBytes = 192 * 1024;
+constexpr qsizetype repeatProbeBytes = 4096;
 
 bool exists(const QString& path) {
     struct stat st {};
@@ -39,6 +43,8 @@ void RecordingWriter::begin(const QString& folder, const QString& stem) {
     folder_ = folder;
     stem_ = stem;
     path_.clear();
+    tail_.clear();
+    resumed_ = false;
     switchPending_ = false;
     needSync_ = true;
     syncBuffer_.clear();
@@ -83,6 +89,11 @@ Encoding RecordingWriter::encoding() const {
     return encoding_;
 }
 
+QString RecordingWriter::file() const {
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
 bool RecordingWriter::active() const {
     std::lock_guard lock(mutex_);
     return active_;
@@ -90,6 +101,7 @@ bool RecordingWriter::active() const {
 
 void RecordingWriter::connectionStarted(Encoding encoding, const QString& extension) {
     std::lock_guard lock(mutex_);
+    resumed_ = fd_ >= 0 && encoding == encoding_;
     encoding_ = encoding;
     extension_ = extension;
     needSync_ = true;
@@ -132,6 +144,13 @@ void RecordingWriter::consumeFrames(const char* data, qsizetype size) {
         return;
     }
     const qsizetype start = *search.start;
+    qsizetype skip = 0;
+    if (resumed_ && fd_ >= 0 && !switchPending_) {
+        skip = repeated(syncBuffer_.mid(start));
+        if (skip < 0)
+            return; // more bytes decide
+    }
+    resumed_ = false;
     if (toOld && !write(syncBuffer_.constData(), start))
         return;
     if (fd_ < 0 || switchPending_) {
@@ -141,9 +160,21 @@ void RecordingWriter::consumeFrames(const char* data, qsizetype size) {
     }
     switchPending_ = false;
     needSync_ = false;
-    const QByteArray rest = syncBuffer_.mid(start);
+    const QByteArray rest = syncBuffer_.mid(start + skip);
     syncBuffer_.clear();
     write(rest);
+}
+
+qsizetype RecordingWriter::repeated(const QByteArray& data) const {
+    if (data.size() < repeatProbeBytes)
+        return data.size() >= maxSyncBytes / 2 ? 0 : -1;
+    const qsizetype at = tail_.indexOf(QByteArrayView(data).first(repeatProbeBytes));
+    if (at < 0)
+        return 0;
+    const qsizetype overlap = tail_.size() - at;
+    if (data.size() < overlap)
+        return -1;
+    return QByteArrayView(data).first(overlap) == QByteArrayView(tail_).sliced(at) ? overlap : 0;
 }
 
 void RecordingWriter::consumeOgg(const char* data, qsizetype size) {
@@ -158,7 +189,9 @@ void RecordingWriter::consumeOgg(const char* data, qsizetype size) {
         const bool toOld = fd_ >= 0 && switchPending_ && !needSync_ && !startPoint;
         if (!waitingForStart() || toOld) {
             flushHeldPage(false);
-            heldPage_ = page.bytes;
+            if (page.beginsStream && renumbering_ && page.serial != renumberFrom_)
+                renumbering_ = false; // the source's own next chain
+            holdPage(page);
             continue;
         }
         // A file (or a new connection's chain) starts with the headers and then an audio
@@ -173,10 +206,26 @@ void RecordingWriter::consumeOgg(const char* data, qsizetype size) {
         }
         switchPending_ = false;
         needSync_ = false;
-        if (!write(oggHeaders_.pages()))
+        renumbering_ = serials_.contains(page.serial);
+        if (renumbering_) {
+            renumberFrom_ = page.serial;
+            renumberTo_ = page.serial + 1;
+            while (serials_.contains(renumberTo_))
+                ++renumberTo_;
+        }
+        if (!write(renumbering_
+                       ? framing::withSerial(oggHeaders_.pages(), renumberFrom_, renumberTo_)
+                       : oggHeaders_.pages()))
             return;
-        heldPage_ = page.bytes;
+        holdPage(page);
     }
+}
+
+void RecordingWriter::holdPage(const framing::OggPage& page) {
+    const bool renumbered = renumbering_ && page.serial == renumberFrom_;
+    heldPage_ =
+        renumbered ? framing::withSerial(page.bytes, renumberFrom_, renumberTo_) : page.bytes;
+    serials_.insert(renumbered ? renumberTo_ : page.serial);
 }
 
 bool RecordingWriter::openFile(const QString& extension) {
@@ -207,6 +256,9 @@ void RecordingWriter::closeFile() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    tail_.clear();
+    serials_.clear();
+    renumbering_ = false;
 }
 
 void RecordingWriter::flushHeldPage(bool last) {
@@ -228,6 +280,11 @@ bool RecordingWriter::write(const char* data, qsizetype size) {
             return false;
         }
         bytes_.fetch_add(n, std::memory_order_relaxed);
+        if (encoding_ != Encoding::Ogg) {
+            tail_.append(data, n);
+            if (tail_.size() > 2 * maxTailBytes)
+                tail_.remove(0, tail_.size() - maxTailBytes);
+        }
         data += n;
         size -= n;
     }

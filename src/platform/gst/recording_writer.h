@@ -3,6 +3,7 @@
 #include "platform/gst/stream_framing.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -52,6 +53,8 @@ public:
     void detach();
     qint64 bytes() const { return bytes_.load(std::memory_order_relaxed); }
     framing::Encoding encoding() const;
+    // The file being written now, or the last one (empty before the first opens).
+    QString file() const;
     bool active() const;
 
     // The streaming thread's side.
@@ -65,9 +68,13 @@ private:
     bool waitingForStart() const { return fd_ < 0 || switchPending_ || needSync_; }
     void consumeFrames(const char* data, qsizetype size);
     void consumeOgg(const char* data, qsizetype size);
+    // How many bytes at the start of data the file already ends with; -1: undecided yet.
+    qsizetype repeated(const QByteArray& data) const;
     bool openFile(const QString& extension);
     void closeFile();
     void flushHeldPage(bool last);
+    // The page as this file holds it, and held to be written.
+    void holdPage(const framing::OggPage& page);
     bool write(const char* data, qsizetype size);
     bool write(const QByteArray& data) { return write(data.constData(), data.size()); }
     void fail(int error);
@@ -86,10 +93,22 @@ private:
     framing::Encoding encoding_ = framing::Encoding::Unknown;
     QString extension_;
     QByteArray syncBuffer_;
+    // MPEG and ADTS: the end of what the file holds, and whether the next connection's
+    // first bytes are to be looked for in it (a server sends a new listener a few seconds
+    // it already sent, which the file must not hold twice).
+    QByteArray tail_;
+    bool resumed_ = false;
     framing::OggPageReader oggReader_;
     framing::OggHeaders oggHeaders_;
     std::vector<framing::OggPage> pages_;
     QByteArray heldPage_; // Ogg: the last page, written when the next comes or at the end
+    // Ogg: the serial numbers the file holds; a chain that comes with one of them again (a
+    // source that started again the same way) is given a new one, or the file could not
+    // be told apart into its chains.
+    QSet<quint32> serials_;
+    bool renumbering_ = false;
+    quint32 renumberFrom_ = 0;
+    quint32 renumberTo_ = 0;
     std::chrono::steady_clock::time_point lastCheck_;
 };
 

@@ -121,6 +121,32 @@ QByteArray withEndOfStream(const QByteArray& page) {
     return out;
 }
 
+QByteArray withSerial(const QByteArray& pages, quint32 from, quint32 to) {
+    QByteArray out = pages;
+    qsizetype at = 0;
+    while (at + 27 <= out.size()) {
+        char* h = out.data() + at;
+        const int segments = uchar(h[26]);
+        if (at + 27 + segments > out.size())
+            break;
+        qsizetype length = 27 + segments;
+        for (int s = 0; s < segments; ++s)
+            length += uchar(h[27 + s]);
+        if (at + length > out.size())
+            break;
+        if (readLe32(h + 14) == from) {
+            for (int i = 0; i < 4; ++i)
+                h[14 + i] = char((to >> (8 * i)) & 0xFF);
+            std::memset(h + 22, 0, 4);
+            const quint32 crc = oggCrc(h, length);
+            for (int i = 0; i < 4; ++i)
+                h[22 + i] = char((crc >> (8 * i)) & 0xFF);
+        }
+        at += length;
+    }
+    return out;
+}
+
 QByteArray OggPage::firstPacketStart() const {
     if (bytes.size() < 27)
         return {};

@@ -57,6 +57,8 @@ private:
 quint32 oggCrc(const char* data, qsizetype size);
 // The page marked as the last of its stream, its CRC made again.
 QByteArray withEndOfStream(const QByteArray& page);
+// Whole pages, those of stream `from` given the serial number `to`, their CRCs made again.
+QByteArray withSerial(const QByteArray& pages, quint32 from, quint32 to);
 
 // The header pages of the current chain: the pages that begin streams and those after
 // them that hold only header packets (granule position 0, or no packet ending).

@@ -69,6 +69,8 @@ void StreamRecorder::stop(const QString& error) {
     if (!active_)
         return;
     writer_->end();
+    if (const QString file = writer_->file(); !file.isEmpty())
+        file_ = file;
     active_ = false;
     elapsedMs_ = elapsed_.elapsed();
     error_ = error;
@@ -78,7 +80,8 @@ void StreamRecorder::stop(const QString& error) {
 MediaPlayer::Recording StreamRecorder::state() const {
     MediaPlayer::Recording r;
     r.active = active_;
-    r.file = file_;
+    // The writer's own, so that file and bytes agree before the news has come.
+    r.file = active_ ? writer_->file() : file_;
     r.bytes = writer_->bytes();
     r.elapsedMs = active_ ? elapsed_.elapsed() : elapsedMs_;
     r.error = error_;
