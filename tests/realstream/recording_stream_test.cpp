@@ -184,6 +184,33 @@ TEST_F(Recording, OggMountRecordedFromTheMiddleBeginsWithItsHeadersAndDecodesToT
     EXPECT_TRUE(holdsTheToneThroughout(r.file, 2));
 }
 
+TEST_F(Recording, AFilePerTitleIsNamedAfterTheTitleMadeSafeAndEachDecodes) {
+    server.setTitle("Opening Song");
+    player->setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(*player)) << player->status().toStdString();
+    ASSERT_TRUE(waitFor([&] { return player->title() == "Opening Song"; }, 15000));
+    const QString music = folder.filePath("music");
+    player->startRecording({music, "Station", true});
+    ASSERT_TRUE(waitBytes(*player, 48 * 1024));
+    EXPECT_EQ(player->recording().file, music + "/Opening Song.mp3");
+    QSignalSpy changed(player.get(), &MediaPlayer::changed);
+    server.setTitle("../Next/Song");
+    ASSERT_TRUE(
+        waitFor([&] { return player->recording().file == music + "/-Next-Song.mp3"; }, 15000))
+        << player->recording().file.toStdString();
+    EXPECT_GT(changed.count(), 0);
+    const qint64 before = player->recording().bytes;
+    ASSERT_TRUE(waitBytes(*player, before + 48 * 1024));
+    player->stopRecording();
+    EXPECT_EQ(QDir(music).entryList(QDir::Files),
+              (QStringList{"-Next-Song.mp3", "Opening Song.mp3"}));
+    EXPECT_EQ(QFileInfo(music + "/Opening Song.mp3").size() +
+                  QFileInfo(music + "/-Next-Song.mp3").size(),
+              player->recording().bytes);
+    EXPECT_TRUE(holdsTheToneThroughout(music + "/Opening Song.mp3", 2));
+    EXPECT_TRUE(holdsTheToneThroughout(music + "/-Next-Song.mp3", 2));
+}
+
 TEST_F(Recording, ARestartedServerIsRecordedOnInTheSameFileThatStillDecodes) {
     for (const QString mount : {"/live.mp3", "/live.ogg"}) {
         SCOPED_TRACE(mount.toStdString());
