@@ -6,7 +6,9 @@
 #   bench/run_all.sh BUILD_DIR
 # First sound and streaming memory through PulseAudio beside mpv, goodvibes and a bare
 # playbin (bench/first_sound). BENCH_FIRST_SOUND_ROUNDS (5), BENCH_STARTUP_ROUNDS (10), BENCH_IDLE_ROUNDS (5), BENCH_STREAM_RUNS (10),
-# BENCH_STREAM_SECONDS (60) and BENCH_DIRECTORY_ROUNDS (10) shorten or lengthen the runs. The
+# BENCH_STREAM_SECONDS (60) and BENCH_DIRECTORY_ROUNDS (10) shorten or lengthen the runs.
+# Recording (CPU while playing and recording against playing alone, on one connection):
+# BENCH_RECORDING_ROUNDS (3) and BENCH_RECORDING_SECONDS (30 a side). The
 # build must point its built-in host names and directory servers at loopback (tools/korvant.sh
 # bench does).
 set -euo pipefail
@@ -19,7 +21,7 @@ mkdir -p "$logs"
 # BENCH_TABLE_ONLY=1 prints the table again from the logs of the last run.
 if [ -z "${BENCH_TABLE_ONLY:-}" ]; then
     cmake --build "$build" --target korvant startup_bench startup_bare_window stream_start_bench \
-        directory_bench first_sound_tool
+        directory_bench first_sound_tool recording_bench
     echo "== start-up"
     "$here/startup/run_startup_bench.sh" "$build" "${BENCH_STARTUP_ROUNDS:-10}" |
         tee "$logs/startup.txt"
@@ -32,6 +34,8 @@ if [ -z "${BENCH_TABLE_ONLY:-}" ]; then
     echo "== first sound and memory through PulseAudio (beside mpv, goodvibes, playbin)"
     "$here/first_sound/run_first_sound.sh" "$build" "${BENCH_FIRST_SOUND_ROUNDS:-5}" \
         "${BENCH_STREAM_SECONDS:-60}" | tee "$logs/first_sound.txt"
+    echo "== recording (playing and recording against playing alone)"
+    "$build/bench/recording/recording_bench" | tee "$logs/recording.txt"
     echo "== find stations"
     QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
         "$build/bench/directory/directory_bench" --rounds "${BENCH_DIRECTORY_ROUNDS:-10}" |
@@ -70,6 +74,8 @@ pulse_ours=$(field "$s" "server CPU s meanwhile" 1)
 pulse_bare=$(field "$s" "server CPU s meanwhile" 2)
 peak_ours=$(field "$s" "peak RSS MiB while streaming" 1)
 peak_bare=$(field "$s" "peak RSS MiB while streaming" 2)
+rec_ours=$(field "$logs/recording.txt" "CPU s per minute, mean: recording" 1)
+rec_bare=$(field "$logs/recording.txt" "CPU s per minute, mean: recording" 3)
 fs=$logs/first_sound.txt
 sound_ours=$(awk '$1 == "first_sound_ms" {print $3}' "$fs" 2>/dev/null || true)
 sound_best=$(awk '$1 == "first_sound_ms" {for (i = 1; i < NF; i++) if ($i == "best") print $(i + 2)}' "$fs" 2>/dev/null || true)
@@ -114,3 +120,4 @@ row "  PulseAudio CPU s meanwhile" "$pulse_ours" "$pulse_bare" "-" - -
 row "peak RSS streaming, MiB (bare playbin)" "$peak_ours" "$peak_bare" "<= 50 MiB" 50 -
 row "play request -> first sound, ms (${sound_name:-best})" "$sound_ours" "$sound_best" "<= 0.90x best other" - 0.90
 row "peak RSS via PulseAudio, MiB (${pulse_peak_name:-best})" "$pulse_peak_ours" "$pulse_peak_best" "<= 45 MiB" 45 -
+row "CPU s/min recording (playing alone)" "$rec_ours" "$rec_bare" "<= 1.05x" - 1.05

@@ -75,9 +75,11 @@ enum PlayState : int {
 //   A recording also ends with stop(), setURL(), a stream that gives up (Ready) and the
 //   player's end; a reconnect goes on writing the same file. A file that cannot be written
 //   (a full disk, a folder that cannot be made or vanished) ends it with the reason in
-//   recording().error, and playback goes on. changed() is emitted when a recording starts,
-//   ends or moves to a new file, not for each byte: bytes and elapsed time are read when
-//   wanted.
+//   recording().error, and playback goes on; so does a stream that cannot be written as
+//   it arrives (a playlist of segments, a local file), as soon as that is known, rather
+//   than writing something else. changed() is emitted when a recording starts, ends or
+//   moves to a new file (the first one included, once the stream's encoding names its
+//   extension), not for each byte: bytes and elapsed time are read when wanted.
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:

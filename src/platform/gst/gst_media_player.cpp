@@ -1,4 +1,5 @@
 #include "platform/gst/gst_media_player.h"
+#include "platform/gst/stream_tap.h"
 #include "playlists/playlist.h"
 
 #include <algorithm>
@@ -73,7 +74,11 @@ GstMediaPlayer::GstMediaPlayer(QString audioSinkDescription, QObject* parent)
                           showFailure(lastFailure_.reason);
                       },
                       [this](const auto& result, const QUrl& url) { onDiagnosed(result, url); },
-                  }) {}
+                  }),
+      recorder_(this, [this] { emit changed(); }) {
+    pipeline_.setElementWatcher(
+        [writer = recorder_.writer()](auto* element) { tapEncodedStream(element, writer); });
+}
 
 GstMediaPlayer::~GstMediaPlayer() {
     halt();
@@ -106,6 +111,7 @@ int GstMediaPlayer::playState() const {
 }
 
 void GstMediaPlayer::setURL(const QString& url) {
+    recorder_.stop();
     url_ = url;
     open(true);
 }
@@ -139,6 +145,16 @@ void GstMediaPlayer::stop() {
     halt();
     supervisor_.forget();
     enter(Phase::Idle, QStringLiteral("Stopped"));
+}
+
+void GstMediaPlayer::startRecording(const RecordingRequest& request) {
+    if (phase_ == Phase::Idle || phase_ == Phase::Failed)
+        return;
+    const QString host =
+        resolver_.current().url.isEmpty() ? QUrl(url_).host() : resolver_.current().url.host();
+    recorder_.start(request, {station_, host, title_});
+    if (phase_ == Phase::Playing || (phase_ == Phase::Paused && pipeline_.startedSinceLoad()))
+        recorder_.streamPlaying();
 }
 
 void GstMediaPlayer::setMute(bool mute) {
@@ -180,6 +196,7 @@ void GstMediaPlayer::playEntry(const StreamEntry& entry) {
         return;
     }
     pipeline_.load(entry.url);
+    recorder_.newLoad();
     if (entry.url.scheme() == "https")
         supervisor_.probe(entry.url);
     enter(Phase::Connecting, entry.url.isLocalFile()
@@ -262,6 +279,7 @@ void GstMediaPlayer::onBuffering(int percent) {
 
 void GstMediaPlayer::onPlaying(bool first) {
     supervisor_.playing(first);
+    recorder_.streamPlaying();
     // A PLAYING reached just before the user's pause took hold is followed by PAUSED.
     if (phase_ != Phase::Paused)
         enter(Phase::Playing, playingText());
@@ -273,6 +291,10 @@ void GstMediaPlayer::onTags(const std::optional<QString>& title,
         title_ = *title;
     if (station)
         station_ = *station;
+    if (station)
+        recorder_.streamNamed(station_);
+    if (title)
+        recorder_.titled(title_);
     if (phase_ == Phase::Playing)
         enter(Phase::Playing, playingText());
 }
@@ -318,6 +340,9 @@ void GstMediaPlayer::enter(Phase phase, const QString& status) {
     const QString statusBefore = status_;
     phase_ = phase;
     status_ = status;
+    // Stopped, finished or given up: the recording ends with the stream.
+    if (phase == Phase::Idle || phase == Phase::Failed)
+        recorder_.stop();
     if (playState() != before || status_ != statusBefore)
         emit changed();
 }

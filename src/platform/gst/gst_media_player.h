@@ -4,6 +4,7 @@
 #include "platform/gst/failure_classifier.h"
 #include "platform/gst/playbin_pipeline.h"
 #include "platform/gst/playlist_resolver.h"
+#include "platform/gst/stream_recorder.h"
 #include "platform/gst/tls_trust.h"
 #include "platform/media_player.h"
 
@@ -62,6 +63,9 @@ public:
     QString title() const override { return title_; }
     MediaPlayer::Controls& controls() override { return *this; }
     MediaPlayer::Settings& settings() override { return *this; }
+    void startRecording(const RecordingRequest& request) override;
+    void stopRecording() override { recorder_.stop(); }
+    Recording recording() const override { return recorder_.state(); }
 
 private:
     void play() override;
@@ -103,6 +107,8 @@ private:
     Failure lastFailure_; // of the last entry tried for the current address
     QString title_;
     QString station_;
+    // Last: its writer is closed before the pipeline (stopped by then) lets go of it.
+    StreamRecorder recorder_;
 };
 
 } // namespace platform

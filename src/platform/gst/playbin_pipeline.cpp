@@ -201,6 +201,8 @@ void PlaybinPipeline::onElementAdded(GstElement* bin, GstElement*, GstElement* e
     // own; any of those that is not a network source is disarmed before it can open
     // anything, and the player is told to stop the stream.
     auto* pipeline = static_cast<PlaybinPipeline*>(self);
+    if (pipeline->elementWatcher_)
+        pipeline->elementWatcher_(element);
     if (!pipeline->remoteEntry_.load() || !GST_IS_URI_HANDLER(element))
         return;
     auto* handler = reinterpret_cast<GstURIHandler*>(element);

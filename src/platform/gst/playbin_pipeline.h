@@ -46,6 +46,12 @@ public:
     PlaybinPipeline& operator=(const PlaybinPipeline&) = delete;
     ~PlaybinPipeline();
 
+    // Called for every element added inside the pipeline, on whichever thread adds it,
+    // before it starts. Set before the first load.
+    void setElementWatcher(std::function<void(_GstElement*)> watcher) {
+        elementWatcher_ = std::move(watcher);
+    }
+
     bool created() const { return element_ != nullptr; }
     // Makes the pipeline if need be; the reason in words when it cannot be made.
     std::optional<QString> ensureCreated(_GTlsDatabase* tlsDatabase);
@@ -85,6 +91,7 @@ private:
 
     QString sinkDescription_;
     Events events_;
+    std::function<void(_GstElement*)> elementWatcher_;
     _GstElement* element_ = nullptr;
     unsigned busWatch_ = 0;
     // Read by streaming threads: the entry being opened came from the network, so nothing
