@@ -217,21 +217,6 @@ TEST(PlayerView, OtherAsksForMinutesInABoundedBoxAndCountsDownFromThem) {
         << shown.toStdString();
 }
 
-// The program's side of the record button, as a test scripts it.
-class FakeRecordingSetup final : public platform::RecordingSetup {
-public:
-    platform::MediaPlayer::RecordingRequest answer{"/music/Korvant Lite", "Night Jazz", true};
-    QStringList calls;
-    platform::MediaPlayer::RecordingRequest request() const override { return answer; }
-    void setFilePerTitle(bool on) override {
-        answer.filePerTitle = on;
-        calls << QString("filePerTitle=%1").arg(int(on));
-    }
-    void chooseFolder(QWidget* parent) override {
-        calls << QString("chooseFolder from %1").arg(parent != nullptr ? "the view" : "nowhere");
-    }
-};
-
 QLabel* recordingLine(QWidget& root) {
     for (QLabel* w : root.findChildren<QLabel*>())
         if (w->accessibleDescription() == "Recording")
@@ -261,7 +246,7 @@ TEST(PlayerView, TheRecordButtonAsksTheProgramWhatToRecordAndItsMarkFollowsThePl
     ASSERT_NE(record, nullptr);
     EXPECT_TRUE(record->isCheckable());
     EXPECT_FALSE(record->isEnabled()) << "no folder to record into yet";
-    FakeRecordingSetup setup;
+    fakes::FakeRecordingSetup setup;
     view.setRecordingSetup(&setup);
     ASSERT_TRUE(record->isEnabled());
 
@@ -306,7 +291,7 @@ TEST(PlayerView, WhileRecordingItShowsTimeAndSizeFromThePlayerEachSecondAndTheFi
     fakes::FakeMediaPlayer player;
     player.state = platform::psPlaying;
     platform::PlayerView view(player);
-    FakeRecordingSetup setup;
+    fakes::FakeRecordingSetup setup;
     view.setRecordingSetup(&setup);
     QLabel* line = recordingLine(view);
     ASSERT_NE(line, nullptr);
@@ -357,7 +342,7 @@ TEST(PlayerView, ARecordingThatEndsByItselfSaysWhyAsPlainTextAndLeavesPlaybackAl
     player.recordingState.file = "/music/<i>Jazz</i>.mp3";
     platform::PlayerView view(player);
     view.resize(1600, 64);
-    FakeRecordingSetup setup;
+    fakes::FakeRecordingSetup setup;
     view.setRecordingSetup(&setup);
     auto* record = byName<QToolButton>(view, "Record");
     record->click();
@@ -396,7 +381,7 @@ TEST(PlayerView, ARecordingThatEndsByItselfSaysWhyAsPlainTextAndLeavesPlaybackAl
 TEST(PlayerView, TheRecordMenuOffersTheProgramsChoicesAndOpensFromTheKeyboard) {
     fakes::FakeMediaPlayer player;
     platform::PlayerView view(player);
-    FakeRecordingSetup setup;
+    fakes::FakeRecordingSetup setup;
     view.setRecordingSetup(&setup);
     auto* record = byName<QToolButton>(view, "Record");
     ASSERT_NE(record, nullptr);

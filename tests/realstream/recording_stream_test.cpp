@@ -2,15 +2,20 @@
 // by itself (decoded with GStreamer to the 440 Hz tone the sources send, and compared with
 // what the server sent a plain listener) while the player's own output is checked as in
 // the other stream tests.
+#include "fakes.h"
 #include "platform/gst/gst_media_player.h"
+#include "platform/player_view.h"
 #include "stream_support.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
@@ -320,4 +325,49 @@ TEST_F(Recording, StopANewAddressAndThePlayersEndCloseTheFileAndAFileIsNotRecord
     ASSERT_TRUE(waitFor([&] { return !player->recording().active; }, startTimeoutMs));
     EXPECT_EQ(player->recording().error, "This stream cannot be recorded as it arrives");
     EXPECT_EQ(QDir(folder.filePath("music")).entryList(QDir::Files).size(), 3);
+}
+
+// The record button over the real player: what the program answers is what gets written,
+// the indicator follows the file as it grows, and the view's Stop ends the recording and
+// its mark with the file kept whole.
+TEST_F(Recording, TheRecordButtonRecordsThePlayingStationUntilTheViewsStop) {
+    platform::PlayerView view(*player);
+    fakes::FakeRecordingSetup setup;
+    setup.answer = request("Button Radio");
+    view.setRecordingSetup(&setup);
+    QToolButton* record = nullptr;
+    QPushButton* stop = nullptr;
+    for (QToolButton* b : view.findChildren<QToolButton*>())
+        record = b->accessibleName() == "Record" ? b : record;
+    for (QPushButton* b : view.findChildren<QPushButton*>())
+        stop = b->accessibleName() == "Stop" ? b : stop;
+    ASSERT_NE(record, nullptr);
+    ASSERT_NE(stop, nullptr);
+
+    player->setURL(server.url("/live.mp3"));
+    ASSERT_TRUE(waitPlaying(*player)) << player->status().toStdString();
+    record->click();
+    EXPECT_TRUE(record->isChecked()) << player->recording().error.toStdString();
+    ASSERT_TRUE(waitBytes(*player, 32 * 1024)) << player->recording().error.toStdString();
+    const QString file = player->recording().file;
+    EXPECT_TRUE(QFileInfo(file).fileName().startsWith("Button Radio ")) << file.toStdString();
+    QString shown;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            shown.clear();
+            for (QLabel* l : view.findChildren<QLabel*>())
+                shown += l->text() + " | ";
+            return QRegularExpression("REC \\d+:\\d\\d \u00b7 [0-9.]+ [kKM]B \\|")
+                .match(shown)
+                .hasMatch();
+        },
+        10000))
+        << "no indicator of time and size in " << shown.toStdString();
+
+    stop->click();
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(player->playState(), platform::psStopped);
+    EXPECT_FALSE(heldOpen(file));
+    EXPECT_EQ(QFileInfo(file).size(), player->recording().bytes);
+    EXPECT_TRUE(holdsTheToneThroughout(file, 1.5));
 }

@@ -6,6 +6,7 @@
 #include "platform/media_player.h"
 #include "platform/message_box.h"
 #include "platform/notify_area.h"
+#include "platform/player_view.h"
 #include "platform/shell.h"
 #include "platform/web_browser.h"
 
@@ -89,6 +90,21 @@ public:
 
 private:
     QString url_;
+};
+
+// The program's side of the record button, as a test scripts it.
+class FakeRecordingSetup final : public platform::RecordingSetup {
+public:
+    platform::MediaPlayer::RecordingRequest answer{"/music/Korvant Lite", "Night Jazz", true};
+    QStringList calls;
+    platform::MediaPlayer::RecordingRequest request() const override { return answer; }
+    void setFilePerTitle(bool on) override {
+        answer.filePerTitle = on;
+        calls << QString("filePerTitle=%1").arg(int(on));
+    }
+    void chooseFolder(QWidget* parent) override {
+        calls << QString("chooseFolder from %1").arg(parent != nullptr ? "the view" : "nowhere");
+    }
 };
 
 class FakeNotifyArea final : public platform::NotifyArea {

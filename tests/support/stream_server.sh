@@ -49,62 +49,77 @@ stream_server_start() {
     chmod 755 "$dir"
     : >"$dir/pids"
     chown icecast2:icecast "$dir/log" 2>/dev/null || chmod 777 "$dir/log"
-    if [ -f "$dir/port" ] && _stream_server_port_free "$(cat "$dir/port")"; then
-        port=$(cat "$dir/port")
-    fi
-    for try in $(seq 1 40); do
-        [ -n "$port" ] && break
-        port=$((20000 + (RANDOM * 7 + $$ + try) % 30000))
-        _stream_server_port_free "$port" && break
-        port=""
-    done
-    [ -n "$port" ] || { echo "stream_server: no free port" >&2; return 1; }
-    echo "$port" >"$dir/port"
-    local tls_socket="" tls_path=""
-    if [ "$tls" = tls ]; then
-        local tls_port=""
-        if [ -f "$dir/tls_port" ] && _stream_server_port_free "$(cat "$dir/tls_port")"; then
-            tls_port=$(cat "$dir/tls_port")
+    local up=0 attempt
+    for attempt in 1 2 3; do
+        if [ -f "$dir/port" ] && _stream_server_port_free "$(cat "$dir/port")"; then
+            port=$(cat "$dir/port")
         fi
         for try in $(seq 1 40); do
-            [ -n "$tls_port" ] && break
-            tls_port=$((20000 + (RANDOM * 11 + $$ + try) % 30000))
-            [ "$tls_port" != "$port" ] && _stream_server_port_free "$tls_port" && break
-            tls_port=""
+            [ -n "$port" ] && break
+            port=$((20000 + (RANDOM * 7 + $$ + try) % 30000))
+            _stream_server_port_free "$port" && break
+            port=""
         done
-        [ -n "$tls_port" ] || { echo "stream_server: no free TLS port" >&2; return 1; }
-        echo "$tls_port" >"$dir/tls_port"
-        # A throw-away self-signed certificate for 127.0.0.1: Icecast wants key and
-        # certificate in one file; clients get the certificate alone (DIR/cert.pem).
-        if [ ! -f "$dir/server.pem" ]; then
-            openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
-                -addext subjectAltName=IP:127.0.0.1 -keyout "$dir/key.pem" \
-                -out "$dir/cert.pem" >/dev/null 2>&1 || { echo "stream_server: openssl failed" >&2; return 1; }
-            cat "$dir/cert.pem" "$dir/key.pem" >"$dir/server.pem"
-            chmod 644 "$dir/server.pem"
+        [ -n "$port" ] || { echo "stream_server: no free port" >&2; return 1; }
+        echo "$port" >"$dir/port"
+        local tls_socket="" tls_path=""
+        if [ "$tls" = tls ]; then
+            local tls_port=""
+            if [ -f "$dir/tls_port" ] && _stream_server_port_free "$(cat "$dir/tls_port")"; then
+                tls_port=$(cat "$dir/tls_port")
+            fi
+            for try in $(seq 1 40); do
+                [ -n "$tls_port" ] && break
+                tls_port=$((20000 + (RANDOM * 11 + $$ + try) % 30000))
+                [ "$tls_port" != "$port" ] && _stream_server_port_free "$tls_port" && break
+                tls_port=""
+            done
+            [ -n "$tls_port" ] || { echo "stream_server: no free TLS port" >&2; return 1; }
+            echo "$tls_port" >"$dir/tls_port"
+            # A throw-away self-signed certificate for 127.0.0.1: Icecast wants key and
+            # certificate in one file; clients get the certificate alone (DIR/cert.pem).
+            if [ ! -f "$dir/server.pem" ]; then
+                openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
+                    -addext subjectAltName=IP:127.0.0.1 -keyout "$dir/key.pem" \
+                    -out "$dir/cert.pem" >/dev/null 2>&1 || { echo "stream_server: openssl failed" >&2; return 1; }
+                cat "$dir/cert.pem" "$dir/key.pem" >"$dir/server.pem"
+                chmod 644 "$dir/server.pem"
+            fi
+            tls_socket="<listen-socket><port>$tls_port</port><bind-address>127.0.0.1</bind-address><ssl>1</ssl></listen-socket>"
+            tls_path="<ssl-certificate>$dir/server.pem</ssl-certificate>"
         fi
-        tls_socket="<listen-socket><port>$tls_port</port><bind-address>127.0.0.1</bind-address><ssl>1</ssl></listen-socket>"
-        tls_path="<ssl-certificate>$dir/server.pem</ssl-certificate>"
-    fi
-    cat >"$dir/icecast.xml" <<XML
-<icecast>
-  <limits><clients>20</clients><sources>4</sources><burst-size>65535</burst-size><source-timeout>10</source-timeout></limits>
-  <authentication><source-password>srcpw</source-password><admin-user>admin</admin-user><admin-password>adminpw</admin-password></authentication>
-  <hostname>127.0.0.1</hostname>
-  <listen-socket><port>$port</port><bind-address>127.0.0.1</bind-address></listen-socket>
-  $tls_socket
-  <paths>$tls_path<basedir>/usr/share/icecast2</basedir><logdir>$dir/log</logdir>
-    <webroot>/usr/share/icecast2/web</webroot><adminroot>/usr/share/icecast2/admin</adminroot></paths>
-  <logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog><loglevel>3</loglevel></logging>
-  <security><chroot>0</chroot><changeowner><user>icecast2</user><group>icecast</group></changeowner></security>
-</icecast>
+        cat >"$dir/icecast.xml" <<XML
+    <icecast>
+      <limits><clients>20</clients><sources>4</sources><burst-size>65535</burst-size><source-timeout>10</source-timeout></limits>
+      <authentication><source-password>srcpw</source-password><admin-user>admin</admin-user><admin-password>adminpw</admin-password></authentication>
+      <hostname>127.0.0.1</hostname>
+      <listen-socket><port>$port</port><bind-address>127.0.0.1</bind-address></listen-socket>
+      $tls_socket
+      <paths>$tls_path<basedir>/usr/share/icecast2</basedir><logdir>$dir/log</logdir>
+        <webroot>/usr/share/icecast2/web</webroot><adminroot>/usr/share/icecast2/admin</adminroot></paths>
+      <logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog><loglevel>3</loglevel></logging>
+      <security><chroot>0</chroot><changeowner><user>icecast2</user><group>icecast</group></changeowner></security>
+    </icecast>
 XML
-    icecast2 -c "$dir/icecast.xml" >"$dir/icecast.out" 2>&1 &
-    echo $! >>"$dir/pids"
-    local up=0
-    for try in $(seq 1 50); do
-        if ! _stream_server_port_free "$port"; then up=1; break; fi
-        sleep 0.1
+        icecast2 -c "$dir/icecast.xml" >"$dir/icecast.out" 2>&1 &
+        local icecast=$!
+        echo $icecast >>"$dir/pids"
+        # Up when it listens; a port taken meanwhile makes it exit, and a busy machine can
+        # keep it from listening for many seconds.
+        for try in $(seq 1 300); do
+            _stream_server_alive "$icecast" || break
+            if ! _stream_server_port_free "$port"; then up=1; break; fi
+            sleep 0.1
+        done
+        if [ $up = 0 ]; then
+            echo "stream_server: icecast on port $port did not start (attempt $attempt):" >&2
+            cat "$dir/icecast.out" "$dir/log/error.log" >&2 2>/dev/null
+            _stream_server_end $(cat "$dir/pids")
+            : >"$dir/pids"
+            port="" tls_port=""
+            rm -f "$dir/port" "$dir/tls_port"
+        fi
+        [ $up = 1 ] && break
     done
     [ $up = 1 ] || { echo "stream_server: icecast did not start" >&2; stream_server_stop "$dir"; return 1; }
     if [ "$sources" != none ]; then
