@@ -16,7 +16,8 @@
 #       Writes DIR/port and DIR/pids (one PID a line, Icecast first). Prints the port.
 #       With "tls", Icecast also listens with TLS on a second free port (DIR/tls_port),
 #       with a self-signed certificate for 127.0.0.1 whose certificate is DIR/cert.pem.
-#       Returns non-zero (after stopping whatever it started) when anything fails.
+#       A start that fails is tried again, three times in all; returns non-zero (after
+#       stopping whatever it started) when the last one fails too.
 #   stream_server_stop DIR
 #       Sends SIGTERM to the PIDs in DIR/pids, SIGKILL to any left after 0.5 s, and waits
 #       until they are gone. Never kills anything by name.
@@ -43,6 +44,19 @@ _stream_server_mount_listed() { # DIR MOUNT
 stream_server_port() { cat "$1/port"; }
 
 stream_server_start() {
+    local dir=$1 attempt
+    # Icecast 2.4 has been seen to crash while the sources connect on a loaded machine: the
+    # whole start is tried again (on the same port while it is free, so that a server that
+    # comes back is found where it was).
+    for attempt in 1 2 3; do
+        _stream_server_start_once "$@" && return 0
+        echo "stream_server: start failed (attempt $attempt)" >&2
+        [ -f "$dir/icecast.out" ] && cat "$dir/icecast.out" >&2
+    done
+    return 1
+}
+
+_stream_server_start_once() {
     local dir=$1 burst=${2:-4} sources=${3:-both} tls=${4:-} port="" try
     mkdir -p "$dir/log" || return 1
     # Icecast drops to its own user, which must reach the log directory.
@@ -125,6 +139,8 @@ XML
     if [ "$sources" != none ]; then
         stream_server_start_sources "$dir" || { stream_server_stop "$dir"; return 1; }
         sleep "$burst"
+        _stream_server_alive "$(head -n 1 "$dir/pids")" ||
+            { echo "stream_server: icecast ended" >&2; stream_server_stop "$dir"; return 1; }
     fi
     echo "$port"
 }
@@ -180,6 +196,7 @@ stream_server_start_sources() {
         mount=/live.ogg >"$dir/oggsrc.out" 2>&1 &
     echo $! >>"$dir/pids"
     for try in $(seq 1 100); do
+        _stream_server_alive "$(head -n 1 "$dir/pids")" || break
         if _stream_server_mount_listed "$dir" /live.mp3 &&
             _stream_server_mount_listed "$dir" /live.ogg; then
             return 0
