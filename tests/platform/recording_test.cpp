@@ -74,14 +74,15 @@ struct OggChain {
     QByteArray headers;
     std::vector<QByteArray> audio;
 };
-OggChain oggChain(quint32 serial, int audioPages, const QByteArray& first = "\x01vorbis") {
+OggChain oggChain(quint32 serial, int audioPages, const QByteArray& first = "\x01vorbis",
+                  char fill = 'a') {
     OggChain chain;
     chain.headers = oggPage(0x02, 0, serial, 0, first + QByteArray(20, 'i')) +
                     oggPage(0, 0, serial, 1, "\x03vorbis" + QByteArray(40, 'c')) +
                     oggPage(0, 0, serial, 2, "\x05vorbis" + QByteArray(300, 's'));
     for (int i = 0; i < audioPages; ++i)
         chain.audio.push_back(
-            oggPage(0, 1024 * (i + 1), serial, 3 + i, QByteArray(200, char('a' + i % 20))));
+            oggPage(0, 1024 * (i + 1), serial, 3 + i, QByteArray(200, char(fill + i % 20))));
     return chain;
 }
 
@@ -247,29 +248,34 @@ TEST_F(Writer, ANewConnectionThatRepeatsWhatTheFileHoldsGoesOnAfterTheRepeat) {
                 frames.left(20 * 417 + 100) + frames.mid(20 * 417 + 100) + other);
 }
 
-TEST_F(Writer, OggRecordingStartedMidStreamBeginsWithTheHeadersAndEachConnectionIsAChain) {
-    const OggChain chain = oggChain(1, 4);
+TEST_F(Writer, OggRecordingStartedMidStreamBeginsWithTheHeadersAndEachNewStreamIsAChain) {
+    const OggChain chain = oggChain(1, 5);
     writer.connectionStarted(Encoding::Ogg, {});
     feed(chain.headers + chain.audio[0]);
     writer.begin(dir.path(), "Station");
     feed(chain.audio[1].left(30)); // the recording starts inside a page
     feed(chain.audio[1].mid(30) + chain.audio[2]);
+    // A reconnect to the same stream, whose server sends pages the file holds again: the
+    // chain goes on after them.
+    writer.connectionStarted(Encoding::Ogg, {});
+    feed(chain.headers + chain.audio[1] + chain.audio[2] + chain.audio[3] + chain.audio[4]);
     const OggChain second = oggChain(2, 2);
     writer.connectionStarted(Encoding::Ogg, {});
     feed(second.headers + second.audio[0] + second.audio[1]);
-    // A source that started again the same way: its chain gets a serial number of its own.
-    const OggChain third = oggChain(2, 1);
+    // A source that started again with the same serial number, which goes on from its own
+    // start: its chain gets a serial number of its own.
+    const OggChain third = oggChain(2, 1, "\x01vorbis", 'A');
     writer.connectionStarted(Encoding::Ogg, {});
     feed(third.headers + third.audio[0]);
     writer.end();
     ASSERT_EQ(opened().size(), 1u);
     EXPECT_EQ(opened()[0], dir.filePath("Station.ogg"));
-    // The chain before a reconnect and the file itself end with a page marked last.
-    EXPECT_EQ(readAll(opened()[0]), chain.headers + chain.audio[1] +
-                                        withEndOfStream(chain.audio[2]) + second.headers +
-                                        second.audio[0] + withEndOfStream(second.audio[1]) +
-                                        withSerial(third.headers, 2, 3) +
-                                        withSerial(withEndOfStream(third.audio[0]), 2, 3));
+    // The chain before a new stream and the file itself end with a page marked last.
+    EXPECT_EQ(readAll(opened()[0]),
+              chain.headers + chain.audio[1] + chain.audio[2] + chain.audio[3] +
+                  withEndOfStream(chain.audio[4]) + second.headers + second.audio[0] +
+                  withEndOfStream(second.audio[1]) + withSerial(third.headers, 2, 3) +
+                  withSerial(withEndOfStream(third.audio[0]), 2, 3));
 }
 
 TEST_F(Writer, ANewFileForATitleStartsAtTheNextFrameAndNothingIsLostBetween) {

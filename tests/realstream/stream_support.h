@@ -132,6 +132,13 @@ public:
     }
     void setTitle(const QString& title) { run({"set_title", dir_.path(), title}); }
     QString listenerAgents() { return run({"listener_agents", dir_.path()}); }
+    // The server closes the connections of the mount's listeners whose User-Agent begins
+    // with agent; how many it closed.
+    int dropListeners(const QString& mount, const QString& agent) {
+        return int(run({"drop_listeners", dir_.path(), mount, agent})
+                       .split('\n', Qt::SkipEmptyParts)
+                       .size());
+    }
 
 private:
     QString run(QStringList args) {

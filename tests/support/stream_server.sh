@@ -26,6 +26,10 @@
 #                                     answers 404 for their mounts).
 #   stream_server_start_sources DIR   starts them again; returns when both mounts are listed.
 #   stream_server_set_title DIR TITLE sets the StreamTitle of /live.mp3 (admin API).
+#   stream_server_drop_listeners DIR MOUNT AGENT
+#                                     the server closes the connections of the mount's
+#                                     listeners whose User-Agent begins with AGENT (while
+#                                     the source goes on); prints their IDs.
 #   stream_server_listener_agents DIR prints the User-Agent of every listener request
 #                                     logged in Icecast's access log so far.
 # Credentials: source password "srcpw", admin "admin"/"adminpw". Sound: 44.1 kHz stereo.
@@ -220,6 +224,18 @@ stream_server_set_title() {
         "http://127.0.0.1:$(cat "$1/port")/admin/metadata?mount=/live.mp3&mode=updinfo" >/dev/null
 }
 
+stream_server_drop_listeners() { # DIR MOUNT AGENT
+    local dir=$1 mount=$2 agent=$3 port id
+    port=$(cat "$dir/port")
+    for id in $(curl -s --max-time 2 -u admin:adminpw \
+        "http://127.0.0.1:$port/admin/listclients?mount=$mount" | sed 's/<listener>/\n&/g' |
+        grep -F "<UserAgent>$agent" | sed -n 's/.*<ID>\([0-9]*\)<\/ID>.*/\1/p'); do
+        curl -s --max-time 2 -u admin:adminpw \
+            "http://127.0.0.1:$port/admin/killclient?mount=$mount&id=$id" >/dev/null
+        echo "$id"
+    done
+}
+
 stream_server_listener_agents() {
     # Combined log format: the user agent is the last quoted field.
     sed -n 's/.*"\([^"]*\)" [0-9]*$/\1/p' "$1/log/access.log" 2>/dev/null
@@ -229,13 +245,13 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     cmd=$1
     shift
     case "$cmd" in
-    start | stop | start_sources | stop_sources | port | set_title | listener_agents)
+    start | stop | start_sources | stop_sources | port | set_title | drop_listeners | listener_agents)
         "stream_server_$cmd" "$@"
         ;;
     *)
         echo "usage: $0 start DIR [BURST_SECONDS] [both|none] [tls] | stop DIR | start_sources DIR |" \
             "stop_sources DIR | port DIR | set_title DIR TITLE |" \
-            "listener_agents DIR" >&2
+            "drop_listeners DIR MOUNT AGENT | listener_agents DIR" >&2
         exit 2
         ;;
     esac

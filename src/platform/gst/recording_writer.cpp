@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -23,6 +24,9 @@ constexpr auto checkInterval = std::chrono::seconds(1);
 // connection must match to count as one.
 constexpr qsizetype maxTailBytes = 192 * 1024;
 constexpr qsizetype repeatProbeBytes = 4096;
+// Ogg: how many of the last pages written are remembered to find a repeat among (a burst
+// of 64 KiB is a few dozen pages).
+constexpr std::size_t maxWrittenPages = 1024;
 
 bool exists(const QString& path) {
     struct stat st {};
@@ -102,6 +106,7 @@ bool RecordingWriter::active() const {
 void RecordingWriter::connectionStarted(Encoding encoding, const QString& extension) {
     std::lock_guard lock(mutex_);
     resumed_ = fd_ >= 0 && encoding == encoding_;
+    oggResuming_ = resumed_ && encoding == Encoding::Ogg && !switchPending_ && !written_.empty();
     encoding_ = encoding;
     extension_ = extension;
     needSync_ = true;
@@ -115,6 +120,7 @@ void RecordingWriter::discontinuity() {
     needSync_ = true;
     syncBuffer_.clear();
     oggReader_.clear();
+    oggResuming_ = false;
 }
 
 void RecordingWriter::consume(const char* data, qsizetype size) {
@@ -184,6 +190,16 @@ void RecordingWriter::consumeOgg(const char* data, qsizetype size) {
         const bool header = oggHeaders_.see(page);
         if (!active_)
             continue;
+        if (oggResuming_ && !header) {
+            if (continuesWritten(page)) {
+                oggResuming_ = false;
+                needSync_ = false;
+            } else if (repeatsWritten(page)) {
+                continue;
+            } else {
+                oggResuming_ = false; // another stream: it becomes a chain of its own
+            }
+        }
         const bool startPoint = !header && !page.continued && !oggHeaders_.pages().isEmpty();
         // Until the next file starts, the one being written goes on.
         const bool toOld = fd_ >= 0 && switchPending_ && !needSync_ && !startPoint;
@@ -226,6 +242,24 @@ void RecordingWriter::holdPage(const framing::OggPage& page) {
     heldPage_ =
         renumbered ? framing::withSerial(page.bytes, renumberFrom_, renumberTo_) : page.bytes;
     serials_.insert(renumbered ? renumberTo_ : page.serial);
+    if (page.serial != writtenSerial_)
+        written_.clear();
+    writtenSerial_ = page.serial;
+    written_.push_back({page.sequence, page.crc});
+    if (written_.size() > maxWrittenPages)
+        written_.pop_front();
+}
+
+bool RecordingWriter::repeatsWritten(const framing::OggPage& page) const {
+    return page.serial == writtenSerial_ &&
+           std::any_of(written_.rbegin(), written_.rend(), [&](const WrittenPage& w) {
+               return w.sequence == page.sequence && w.crc == page.crc;
+           });
+}
+
+bool RecordingWriter::continuesWritten(const framing::OggPage& page) const {
+    return page.serial == writtenSerial_ && !written_.empty() &&
+           page.sequence == written_.back().sequence + 1;
 }
 
 bool RecordingWriter::openFile(const QString& extension) {
@@ -258,6 +292,8 @@ void RecordingWriter::closeFile() {
     fd_ = -1;
     tail_.clear();
     serials_.clear();
+    written_.clear();
+    oggResuming_ = false;
     renumbering_ = false;
 }
 

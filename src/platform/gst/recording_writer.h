@@ -7,6 +7,7 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -75,6 +76,10 @@ private:
     void flushHeldPage(bool last);
     // The page as this file holds it, and held to be written.
     void holdPage(const framing::OggPage& page);
+    // A resumed connection's page: whether it repeats one the file holds (then it is
+    // dropped), or continues the last one (then the chain goes on with it).
+    bool repeatsWritten(const framing::OggPage& page) const;
+    bool continuesWritten(const framing::OggPage& page) const;
     bool write(const char* data, qsizetype size);
     bool write(const QByteArray& data) { return write(data.constData(), data.size()); }
     void fail(int error);
@@ -106,6 +111,17 @@ private:
     // source that started again the same way) is given a new one, or the file could not
     // be told apart into its chains.
     QSet<quint32> serials_;
+    // Ogg: the pages of the source's stream that the file's last chain holds, by number and
+    // CRC, and whether a new connection is being matched against them: a server sends a new
+    // listener pages it already sent, which the file must not hold twice; once the last
+    // page written comes again, the stream goes on in the same chain.
+    struct WrittenPage {
+        quint32 sequence;
+        quint32 crc;
+    };
+    std::deque<WrittenPage> written_;
+    quint32 writtenSerial_ = 0;
+    bool oggResuming_ = false;
     bool renumbering_ = false;
     quint32 renumberFrom_ = 0;
     quint32 renumberTo_ = 0;

@@ -196,6 +196,8 @@ void OggPageReader::feed(const char* data, qsizetype size, std::vector<OggPage>&
         out.endsStream = h[5] & 0x04;
         out.granule = qint64(quint64(readLe32(h + 6)) | quint64(readLe32(h + 10)) << 32);
         out.serial = readLe32(h + 14);
+        out.sequence = readLe32(h + 18);
+        out.crc = stated;
         out.bytes = std::move(page);
         pages.push_back(std::move(out));
         at += length;

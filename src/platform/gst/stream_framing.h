@@ -37,6 +37,8 @@ struct OggPage {
     bool endsStream = false;
     qint64 granule = 0;
     quint32 serial = 0;
+    quint32 sequence = 0; // the page's number in its stream
+    quint32 crc = 0;      // as the page states it (and its bytes bear out)
     // The first packet's first bytes, for a page that begins a stream (tells the codec).
     QByteArray firstPacketStart() const;
 };
