@@ -24,6 +24,8 @@ constexpr auto checkInterval = std::chrono::seconds(1);
 // connection must match to count as one.
 constexpr qsizetype maxTailBytes = 192 * 1024;
 constexpr qsizetype repeatProbeBytes = 4096;
+// When the recording ends before that much came, the little there is is matched by less.
+constexpr qsizetype finalProbeBytes = 256;
 // Ogg: how many of the last pages written are remembered to find a repeat among (a burst
 // of 64 KiB is a few dozen pages).
 constexpr std::size_t maxWrittenPages = 1024;
@@ -73,6 +75,13 @@ void RecordingWriter::nextFile(const QString& stem) {
 void RecordingWriter::end() {
     std::lock_guard lock(mutex_);
     flushHeldPage(true);
+    // A new connection's first bytes, too few yet to tell what of them the file holds.
+    if (resumed_ && fd_ >= 0 && !switchPending_ && needSync_ && encoding_ != Encoding::Ogg) {
+        if (const auto start = framing::findFrameStart(encoding_, syncBuffer_).start) {
+            const QByteArray data = syncBuffer_.mid(*start);
+            write(data.mid(repeated(data, true)));
+        }
+    }
     closeFile();
     active_ = false;
     syncBuffer_.clear();
@@ -171,7 +180,21 @@ void RecordingWriter::consumeFrames(const char* data, qsizetype size) {
     write(rest);
 }
 
-qsizetype RecordingWriter::repeated(const QByteArray& data) const {
+qsizetype RecordingWriter::repeated(const QByteArray& data, bool final) const {
+    if (final) {
+        // What there is decides: the first bytes are looked for, and the file's end from
+        // there must begin the data (or the data the file's end).
+        const QByteArrayView head =
+            QByteArrayView(data).first(std::min(data.size(), finalProbeBytes));
+        for (qsizetype at = tail_.indexOf(head); at >= 0 && !head.isEmpty();
+             at = tail_.indexOf(head, at + 1)) {
+            const QByteArrayView end = QByteArrayView(tail_).sliced(at);
+            if (end.size() >= data.size() ? end.startsWith(data)
+                                          : QByteArrayView(data).startsWith(end))
+                return std::min(end.size(), data.size());
+        }
+        return 0;
+    }
     if (data.size() < repeatProbeBytes)
         return data.size() >= maxSyncBytes / 2 ? 0 : -1;
     const qsizetype at = tail_.indexOf(QByteArrayView(data).first(repeatProbeBytes));

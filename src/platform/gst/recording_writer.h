@@ -69,8 +69,9 @@ private:
     bool waitingForStart() const { return fd_ < 0 || switchPending_ || needSync_; }
     void consumeFrames(const char* data, qsizetype size);
     void consumeOgg(const char* data, qsizetype size);
-    // How many bytes at the start of data the file already ends with; -1: undecided yet.
-    qsizetype repeated(const QByteArray& data) const;
+    // How many bytes at the start of data the file already ends with; -1: undecided yet
+    // (final: the recording ends, and what there is decides).
+    qsizetype repeated(const QByteArray& data, bool final = false) const;
     bool openFile(const QString& extension);
     void closeFile();
     void flushHeldPage(bool last);
