@@ -14,7 +14,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=$1
 seconds=$2
 # FUZZ_TARGETS="fuzz_playlist" runs only the named targets.
-read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_quoted_fields fuzz_playlist fuzz_station_answer}"
+read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_quoted_fields fuzz_playlist fuzz_station_answer fuzz_stream_recording}"
 
 for tool in clang clang++ cmake; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
