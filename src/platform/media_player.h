@@ -73,7 +73,8 @@ enum PlayState : int {
 //             nothing. Otherwise: nothing.
 //   stopRecording()   ends it; what was written stays.
 //   A recording also ends with stop(), setURL(), a stream that gives up (Ready) and the
-//   player's end; a reconnect goes on writing the same file. A file that cannot be written
+//   player's end; a reconnect goes on writing the same file (without what the server
+//   sends again that the file already holds). A file that cannot be written
 //   (a full disk, a folder that cannot be made or vanished) ends it with the reason in
 //   recording().error, and playback goes on; so does a stream that cannot be written as
 //   it arrives (a playlist of segments, a local file), as soon as that is known, rather
