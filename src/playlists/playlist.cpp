@@ -161,28 +161,57 @@ Read parseM3u(const QByteArray& body, const QUrl& base, bool known) {
     return list.take();
 }
 
-// The listed attribute or element text of every match, in document order. Playlists in
-// these XML dialects are often not well-formed (upper-case tags, bare '&'), so they are
-// read by pattern rather than by an XML parser.
-Read parseByPattern(const QByteArray& body, const QUrl& base, const QRegularExpression& pattern) {
+// Playlists in these XML dialects are often not well-formed (upper-case tags, bare '&',
+// elements never closed), so they are read by pattern rather than by an XML parser.
+
+// Every <ref> and <entryref> address in document order, each with the <title> of the
+// <entry> it stands in. A title is the text up to the next tag, so that an unclosed
+// <title> takes no address with it; the <asx>'s own title names no entry.
+Read parseAsx(const QByteArray& body, const QUrl& base) {
+    static const QRegularExpression token(
+        "<\\s*(?<close>/?)\\s*entry\\b(?<attributes>[^<>]{0,4096})>"
+        "|<\\s*(?:ref|entryref)\\b[^>]{0,4096}?\\bhref\\s*=\\s*(?:"
+        "\"(?<quoted>[^\"]{0,8192})\"|'(?<apostrophed>[^']{0,8192})')"
+        "|<\\s*title\\s*>(?<title>[^<]*)",
+        QRegularExpression::CaseInsensitiveOption);
     QByteArray clean = body;
     clean.replace('\0', ' ');
     const QString text = QString::fromUtf8(clean);
     EntryList list(base, true);
-    auto it = pattern.globalMatch(text);
+    bool inEntry = false;
+    QString title;
+    QStringList refs;
+    const auto endEntry = [&] {
+        if (inEntry && refs.isEmpty())
+            list.refuse();
+        for (const QString& ref : refs)
+            list.add(ref, title);
+        inEntry = false;
+        title.clear();
+        refs.clear();
+    };
+    auto it = token.globalMatch(text);
     while (it.hasNext()) {
         const auto m = it.next();
-        const QString value = m.captured(1).isNull() ? m.captured(2) : m.captured(1);
-        list.add(decodeXmlEntities(value));
+        if (m.hasCaptured(u"attributes")) { // <entry>, </entry> or <entry/>
+            endEntry();
+            inEntry = m.captured(u"close").isEmpty();
+            if (inEntry && m.captured(u"attributes").trimmed().endsWith('/'))
+                endEntry();
+        } else if (m.hasCaptured(u"title")) {
+            if (inEntry && title.isEmpty())
+                title = decodeXmlEntities(m.captured(u"title")).trimmed();
+        } else {
+            const QString ref = decodeXmlEntities(
+                m.hasCaptured(u"quoted") ? m.captured(u"quoted") : m.captured(u"apostrophed"));
+            if (inEntry)
+                refs << ref;
+            else
+                list.add(ref);
+        }
     }
+    endEntry();
     return list.take();
-}
-
-Read parseAsx(const QByteArray& body, const QUrl& base) {
-    static const QRegularExpression ref("<\\s*(?:ref|entryref)\\b[^>]{0,4096}?\\bhref\\s*=\\s*(?:"
-                                        "\"([^\"]{0,8192})\"|'([^']{0,8192})')",
-                                        QRegularExpression::CaseInsensitiveOption);
-    return parseByPattern(body, base, ref);
 }
 
 // Every <location> in document order, each with the <title> of the track it stands in.
