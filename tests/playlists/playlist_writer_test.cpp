@@ -43,7 +43,7 @@ TEST(PlaylistTitles, EachFormatNamesItsEntriesAndCountsThoseWithoutAnAddress) {
 
     // An ASX entry's title, in any case and anywhere in the entry, names each of its refs;
     // the list's own title and a ref outside any entry name nothing. An unclosed <title>
-    // or a broken <entry> tag loses no address.
+    // or a broken <entry> tag loses no address; a tag inside a ref's address is no tag.
     const QByteArray huge(3 * maxEntryLength, 'n');
     const Read asx = readPlaylist(
         "<ASX version=\"3.0\"><TITLE>The list itself</TITLE><Entry><Ref href=\"http://a/1\"/>"
@@ -53,13 +53,15 @@ TEST(PlaylistTitles, EachFormatNamesItsEntriesAndCountsThoseWithoutAnAddress) {
         "<ENTRY><TITLE>" +
             huge +
             "</TITLE><REF HREF=\"http://f/7\"/></ENTRY>"
-            "<entry><title>No ref</title></entry><entry/></asx>",
+            "<entry><title>No ref</title></entry><entry/><entry><ref href='http://g/8<title>x'/>"
+            "<title>In the entry</title><ref href=\"http://g/9\"/></entry></asx>",
         "", local);
-    EXPECT_EQ(described(asx),
-              QStringList({"Rock & <Roll> | http://a/1", "Rock & <Roll> | http://a/2",
-                           " | http://b/3", " | http://c/4", "Unclosed | http://d/5",
-                           " | http://e/6", QString(maxEntryLength, 'n') + " | http://f/7"}));
-    EXPECT_EQ(asx.refused, 2);
+    EXPECT_EQ(
+        described(asx),
+        QStringList({"Rock & <Roll> | http://a/1", "Rock & <Roll> | http://a/2", " | http://b/3",
+                     " | http://c/4", "Unclosed | http://d/5", " | http://e/6",
+                     QString(maxEntryLength, 'n') + " | http://f/7", "In the entry | http://g/9"}));
+    EXPECT_EQ(asx.refused, 3);
 }
 
 TEST(PlaylistWriter, BothFormatsReadBackAndNoNameOrAddressCanAddALine) {
