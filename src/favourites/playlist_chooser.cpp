@@ -7,10 +7,13 @@
 
 namespace favourites {
 
+QString importFileFilter() {
+    return QObject::tr("Playlists (*.m3u *.m3u8 *.pls *.xspf *.asx *.wax *.wvx);;All files (*)");
+}
+
 QString QtPlaylistChooser::fileToImport(QWidget* parent) {
-    return QFileDialog::getOpenFileName(
-        parent, QObject::tr("Import Favorites"), QDir::homePath(),
-        QObject::tr("Playlists (*.m3u *.m3u8 *.pls *.xspf);;All files (*)"));
+    return QFileDialog::getOpenFileName(parent, QObject::tr("Import Favorites"), QDir::homePath(),
+                                        importFileFilter());
 }
 
 QString QtPlaylistChooser::addressToImport(QWidget* parent) {

@@ -27,6 +27,10 @@ public:
     virtual std::optional<Target> fileToExport(QWidget* parent) = 0;
 };
 
+// The file dialog's filter for Import…: first the endings of every kind of playlist that
+// the import reads, then all files.
+QString importFileFilter();
+
 // The desktop's file dialogs and a one-line address prompt.
 class QtPlaylistChooser final : public PlaylistChooser {
 public:

@@ -56,8 +56,8 @@ PlaylistImport slotsFromPlaylist(const QByteArray& body, const QString& contentT
         result.problem =
             read.refused > 0
                 ? QStringLiteral("its entries have no stream address this program can play")
-                : QStringLiteral("it lists no stations (this program reads M3U, M3U8, PLS "
-                                 "and XSPF playlists)");
+                : QStringLiteral("it lists no stations (this program reads M3U, M3U8, PLS, "
+                                 "XSPF and ASX playlists)");
         return result;
     }
     Slots stations;

@@ -161,28 +161,79 @@ Read parseM3u(const QByteArray& body, const QUrl& base, bool known) {
     return list.take();
 }
 
-// The listed attribute or element text of every match, in document order. Playlists in
-// these XML dialects are often not well-formed (upper-case tags, bare '&'), so they are
-// read by pattern rather than by an XML parser.
-Read parseByPattern(const QByteArray& body, const QUrl& base, const QRegularExpression& pattern) {
+// Playlists in these XML dialects are often not well-formed (upper-case tags, bare '&',
+// elements never closed), so they are read by pattern rather than by an XML parser.
+
+// Every <ref> and <entryref> address in document order, each with the <title> of the
+// <entry> it stands in. A title is the text up to the next tag, so that an unclosed
+// <title> takes no address with it; the <asx>'s own title names no entry. The addresses
+// and the entry and title tags are found apart (one pattern of all three costs several
+// times as much on a body of unfinished tags) and taken in document order; a tag inside
+// the text of a ref is part of that ref.
+Read parseAsx(const QByteArray& body, const QUrl& base) {
+    static const QRegularExpression refPattern("<\\s*(?:ref|entryref)\\b[^>]{0,4096}?\\bhref\\s*="
+                                               "\\s*(?:\"([^\"]{0,8192})\"|'([^']{0,8192})')",
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tagPattern(
+        "<\\s*(?<close>/?)\\s*entry\\b(?<attributes>[^<>]{0,4096})>|<\\s*title\\s*>(?<title>[^<]*)",
+        QRegularExpression::CaseInsensitiveOption);
     QByteArray clean = body;
     clean.replace('\0', ' ');
     const QString text = QString::fromUtf8(clean);
-    EntryList list(base, true);
-    auto it = pattern.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const QString value = m.captured(1).isNull() ? m.captured(2) : m.captured(1);
-        list.add(decodeXmlEntities(value));
-    }
-    return list.take();
-}
 
-Read parseAsx(const QByteArray& body, const QUrl& base) {
-    static const QRegularExpression ref("<\\s*(?:ref|entryref)\\b[^>]{0,4096}?\\bhref\\s*=\\s*(?:"
-                                        "\"([^\"]{0,8192})\"|'([^']{0,8192})')",
-                                        QRegularExpression::CaseInsensitiveOption);
-    return parseByPattern(body, base, ref);
+    struct Ref {
+        qsizetype start;
+        qsizetype end;
+        QString address;
+    };
+    std::vector<Ref> refs;
+    for (auto it = refPattern.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        refs.push_back({m.capturedStart(), m.capturedEnd(),
+                        decodeXmlEntities(m.captured(1).isNull() ? m.captured(2) : m.captured(1))});
+    }
+
+    EntryList list(base, true);
+    bool inEntry = false;
+    QString title;
+    QStringList entryRefs;
+    const auto endEntry = [&] {
+        if (inEntry && entryRefs.isEmpty())
+            list.refuse();
+        for (const QString& ref : entryRefs)
+            list.add(ref, title);
+        inEntry = false;
+        title.clear();
+        entryRefs.clear();
+    };
+    std::size_t next = 0;
+    qsizetype refsEnd = 0;
+    const auto takeRefsBefore = [&](qsizetype position) {
+        for (; next < refs.size() && refs[next].start < position; ++next) {
+            refsEnd = refs[next].end;
+            if (inEntry)
+                entryRefs << refs[next].address;
+            else
+                list.add(refs[next].address);
+        }
+    };
+    for (auto it = tagPattern.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        takeRefsBefore(m.capturedStart());
+        if (m.capturedStart() < refsEnd)
+            continue;
+        if (m.hasCaptured(u"attributes")) { // <entry>, </entry> or <entry/>
+            endEntry();
+            inEntry = m.captured(u"close").isEmpty();
+            if (inEntry && m.captured(u"attributes").trimmed().endsWith('/'))
+                endEntry();
+        } else if (inEntry && title.isEmpty()) {
+            title = decodeXmlEntities(m.captured(u"title")).trimmed();
+        }
+    }
+    takeRefsBefore(text.size());
+    endEntry();
+    return list.take();
 }
 
 // Every <location> in document order, each with the <title> of the track it stands in.

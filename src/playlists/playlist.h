@@ -53,8 +53,9 @@ std::vector<QUrl> parsePlaylist(const QByteArray& body, const QString& contentTy
                                 const QUrl& base);
 
 // One entry of a playlist: its address and, where the playlist names it, its title (PLS
-// TitleN, the name of an M3U #EXTINF line, an XSPF track's <title>; an ASX entry's title is
-// not read). Titles are the playlist's text as it stands, trimmed and at most
+// TitleN, the name of an M3U #EXTINF line, an XSPF track's <title>, the <title> of the ASX
+// <entry> that holds the <ref>; not the title of the XSPF or ASX list itself). Titles are
+// the playlist's text as it stands, XML entities decoded, trimmed and at most
 // maxEntryLength long: whoever shows one cleans it first.
 struct Entry {
     QUrl url;
@@ -63,8 +64,8 @@ struct Entry {
 
 // What reading a playlist gave: the entries parsePlaylist() takes, with their titles, and
 // how many entries the playlist held without a usable address (an #EXTINF or TitleN with
-// no address after it, an XSPF track without a location, an address of a scheme not
-// allowed). A body that is not a playlist at all gives neither.
+// no address after it, an XSPF track without a location, an ASX entry without a ref, an
+// address of a scheme not allowed). A body that is not a playlist at all gives neither.
 struct Read {
     std::vector<Entry> entries;
     int refused = 0;

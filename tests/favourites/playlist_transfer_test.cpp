@@ -7,7 +7,9 @@
 #include "wait.h"
 
 #include "favourites/favourites_editor.h"
+#include "favourites/playlist_chooser.h"
 #include "favourites/playlist_transfer.h"
+#include "playlists/playlist.h"
 #include "playlists/playlist_fetcher_loader.h"
 
 #include <QAction>
@@ -15,7 +17,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -198,6 +202,33 @@ TEST_F(PlaylistTransferTest, AnAddressIsFetchedThroughTheModuleAndItsFailuresSai
     expected[0] = {"From the web", "http://127.0.0.1/a"};
     EXPECT_EQ(editor.stations(), expected) << lastMessage().toStdString();
     EXPECT_TRUE(editor.cmdImport->isEnabled());
+}
+
+// The file dialog shows, under its first filter, a playlist of every kind the import reads
+// (the reader's endings and M3U8) and offers no ending that it does not read.
+TEST(ImportFileDialog, OffersEveryKindOfPlaylistTheImportReads) {
+    const QString filter = favourites::importFileFilter();
+    const QStringList patterns = filter.section(QStringLiteral(";;"), 0, 0)
+                                     .section('(', 1)
+                                     .section(')', 0, 0)
+                                     .split(' ', Qt::SkipEmptyParts);
+    const auto offered = [&](const QString& name) {
+        return std::any_of(patterns.begin(), patterns.end(), [&](const QString& pattern) {
+            return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
+                .match(name)
+                .hasMatch();
+        });
+    };
+    for (const QString name : {"a.m3u", "a.m3u8", "a.pls", "a.xspf", "a.asx", "a.wax", "a.wvx"})
+        EXPECT_TRUE(offered(name)) << name.toStdString() << " in " << filter.toStdString();
+    ASSERT_FALSE(patterns.isEmpty()) << filter.toStdString();
+    for (const QString& pattern : patterns) {
+        const QString name = "/x/list" + pattern.mid(1);
+        EXPECT_TRUE(name.endsWith(".m3u8") ||
+                    playlists::kindFromName(QUrl::fromLocalFile(name)) != playlists::Kind::None)
+            << pattern.toStdString();
+    }
+    EXPECT_TRUE(filter.endsWith(";;All files (*)")) << filter.toStdString();
 }
 
 } // namespace

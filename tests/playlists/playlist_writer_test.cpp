@@ -1,4 +1,4 @@
-// Titles read from the three formats that carry them, and the writer's files read back.
+// Titles read from the four formats that carry them, and the writer's files read back.
 #include "playlists/playlist.h"
 #include "playlists/playlist_writer.h"
 
@@ -40,6 +40,28 @@ TEST(PlaylistTitles, EachFormatNamesItsEntriesAndCountsThoseWithoutAnAddress) {
         "", local);
     EXPECT_EQ(described(xspf), QStringList({"R&B | http://a/1", "After | http://b/2"}));
     EXPECT_EQ(xspf.refused, 1);
+
+    // An ASX entry's title, in any case and anywhere in the entry, names each of its refs;
+    // the list's own title and a ref outside any entry name nothing. An unclosed <title>
+    // or a broken <entry> tag loses no address; a tag inside a ref's address is no tag.
+    const QByteArray huge(3 * maxEntryLength, 'n');
+    const Read asx = readPlaylist(
+        "<ASX version=\"3.0\"><TITLE>The list itself</TITLE><Entry><Ref href=\"http://a/1\"/>"
+        "<Title> Rock &amp; &lt;Roll&gt; </Title><REF HREF='http://a/2'/></Entry>"
+        "<entry><ref href=\"http://b/3\"/></entry><entryref href=\"http://c/4\"/>"
+        "<entry><title>Unclosed<ref href=\"http://d/5\"/></entry><entry <ref href=\"http://e/6\"/>"
+        "<ENTRY><TITLE>" +
+            huge +
+            "</TITLE><REF HREF=\"http://f/7\"/></ENTRY>"
+            "<entry><title>No ref</title></entry><entry/><entry><ref href='http://g/8<title>x'/>"
+            "<title>In the entry</title><ref href=\"http://g/9\"/></entry></asx>",
+        "", local);
+    EXPECT_EQ(
+        described(asx),
+        QStringList({"Rock & <Roll> | http://a/1", "Rock & <Roll> | http://a/2", " | http://b/3",
+                     " | http://c/4", "Unclosed | http://d/5", " | http://e/6",
+                     QString(maxEntryLength, 'n') + " | http://f/7", "In the entry | http://g/9"}));
+    EXPECT_EQ(asx.refused, 3);
 }
 
 TEST(PlaylistWriter, BothFormatsReadBackAndNoNameOrAddressCanAddALine) {
