@@ -198,6 +198,51 @@ TEST_F(Recording, Mp3MountIsRecordedByteForByteAsSentAndTheFileDecodesToTheTone)
     EXPECT_TRUE(holdsTheToneThroughout(after.file, 4));
 }
 
+// An AAC station (ADTS over plain HTTP, here twenty seconds of the tone from the loopback
+// web server): the file is the stream as it came, from a frame header on.
+TEST_F(Recording, AdtsStationIsRecordedFromAFrameByteForByteAsSentAndTheFileDecodesToTheTone) {
+    QString error;
+    const QByteArray sent = adtsTone(20, &error);
+    ASSERT_GT(sent.size(), 160 * 1024) << error.toStdString();
+    TinyHttpServer web;
+    web.pages["/aac"] = {"audio/aac", sent};
+    player->setURL(web.url("/aac"));
+    ASSERT_TRUE(waitPlaying(*player)) << player->status().toStdString();
+    player->startRecording(request("AAC Radio"));
+    ASSERT_TRUE(waitBytes(*player, 48 * 1024)) << player->recording().error.toStdString();
+    player->stopRecording();
+    const MediaPlayer::Recording r = player->recording();
+    EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    EXPECT_TRUE(QRegularExpression(QRegularExpression::escape(folder.filePath("music")) +
+                                   "/AAC Radio \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.aac")
+                    .match(r.file)
+                    .hasMatch())
+        << r.file.toStdString();
+    EXPECT_EQ(player->playState(), platform::psPlaying) << "playback goes on";
+
+    const QByteArray recorded = readAll(r.file);
+    EXPECT_EQ(recorded.size(), r.bytes);
+    ASSERT_GE(recorded.size(), 48 * 1024);
+    EXPECT_TRUE(uchar(recorded[0]) == 0xFF && (uchar(recorded[1]) & 0xF6) == 0xF0)
+        << "the file does not begin with an ADTS header";
+    const qsizetype at = sent.indexOf(recorded.left(4096));
+    ASSERT_GE(at, 0) << "the file's start is not in what the server sent";
+    EXPECT_GT(at, 0) << "recording began with the stream, not while it played";
+    EXPECT_TRUE(sent.mid(at, recorded.size()) == recorded)
+        << "the file differs from what the server sent";
+    // The frames of what was sent, by their headers' lengths: one of them starts the file.
+    qsizetype frame = 0;
+    while (frame < at && frame + 7 <= sent.size()) {
+        const auto* h = reinterpret_cast<const uchar*>(sent.constData() + frame);
+        const int length = (h[3] & 3) << 11 | h[4] << 3 | h[5] >> 5;
+        if (h[0] != 0xFF || length < 7)
+            break;
+        frame += length;
+    }
+    EXPECT_EQ(frame, at) << "the file does not start where a frame of the stream does";
+    EXPECT_TRUE(holdsTheToneThroughout(r.file, 2.5));
+}
+
 TEST_F(Recording, OggMountRecordedFromTheMiddleBeginsWithItsHeadersAndDecodesToTheTone) {
     player->setURL(server.url("/live.ogg"));
     ASSERT_TRUE(waitPlaying(*player)) << player->status().toStdString();

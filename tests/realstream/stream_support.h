@@ -157,6 +157,28 @@ private:
     QString error_;
 };
 
+// The 440 Hz tone as ADTS AAC (44.1 kHz stereo, by libav's encoder), as an AAC station
+// sends it; empty (and the reason in *error) if GStreamer could not make it.
+inline QByteArray adtsTone(int seconds, QString* error = nullptr) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("tone.aac");
+    QProcess encode;
+    encode.start("gst-launch-1.0",
+                 {"-q", "audiotestsrc", "samplesperbuffer=4410",
+                  QStringLiteral("num-buffers=%1").arg(seconds * 10), "wave=sine", "freq=440", "!",
+                  "audio/x-raw,rate=44100,channels=2", "!", "audioconvert", "!", "avenc_aac", "!",
+                  "aacparse", "!", "audio/mpeg,stream-format=adts", "!", "filesink",
+                  "location=" + file});
+    QFile aac(file);
+    if (!encode.waitForFinished(60000) || encode.exitCode() != 0 ||
+        !aac.open(QIODevice::ReadOnly)) {
+        if (error != nullptr)
+            *error = QString::fromLocal8Bit(encode.readAllStandardError());
+        return {};
+    }
+    return aac.readAll();
+}
+
 // Serves fixed bodies on 127.0.0.1 by path; unknown paths get 404. Hostile answers on
 // request: silence, a header line that never ends, any raw bytes.
 class TinyHttpServer : public QTcpServer {
