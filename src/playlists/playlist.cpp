@@ -161,6 +161,43 @@ Read parseM3u(const QByteArray& body, const QUrl& base, bool known) {
     return list.take();
 }
 
+// An entry that may hold several addresses under one title (an XSPF track, an ASX entry),
+// given to the list when it ends: each address with the entry's first title, or a refusal
+// when it held none. Addresses outside any entry go to the list at once, untitled.
+class EntryGroup {
+public:
+    explicit EntryGroup(EntryList& list) : list_(list) {}
+    void open() {
+        end();
+        open_ = true;
+    }
+    void end() {
+        if (open_ && addresses_.isEmpty())
+            list_.refuse();
+        for (const QString& address : addresses_)
+            list_.add(address, title_);
+        open_ = false;
+        title_.clear();
+        addresses_.clear();
+    }
+    void title(const QString& title) {
+        if (open_ && title_.isEmpty())
+            title_ = title;
+    }
+    void address(const QString& address) {
+        if (open_)
+            addresses_ << address;
+        else
+            list_.add(address);
+    }
+
+private:
+    EntryList& list_;
+    bool open_ = false;
+    QString title_;
+    QStringList addresses_;
+};
+
 // Playlists in these XML dialects are often not well-formed (upper-case tags, bare '&',
 // elements never closed), so they are read by pattern rather than by an XML parser.
 
@@ -194,27 +231,13 @@ Read parseAsx(const QByteArray& body, const QUrl& base) {
     }
 
     EntryList list(base, true);
-    bool inEntry = false;
-    QString title;
-    QStringList entryRefs;
-    const auto endEntry = [&] {
-        if (inEntry && entryRefs.isEmpty())
-            list.refuse();
-        for (const QString& ref : entryRefs)
-            list.add(ref, title);
-        inEntry = false;
-        title.clear();
-        entryRefs.clear();
-    };
+    EntryGroup entry(list);
     std::size_t next = 0;
     qsizetype refsEnd = 0;
     const auto takeRefsBefore = [&](qsizetype position) {
         for (; next < refs.size() && refs[next].start < position; ++next) {
             refsEnd = refs[next].end;
-            if (inEntry)
-                entryRefs << refs[next].address;
-            else
-                list.add(refs[next].address);
+            entry.address(refs[next].address);
         }
     };
     for (auto it = tagPattern.globalMatch(text); it.hasNext();) {
@@ -223,16 +246,18 @@ Read parseAsx(const QByteArray& body, const QUrl& base) {
         if (m.capturedStart() < refsEnd)
             continue;
         if (m.hasCaptured(u"attributes")) { // <entry>, </entry> or <entry/>
-            endEntry();
-            inEntry = m.captured(u"close").isEmpty();
-            if (inEntry && m.captured(u"attributes").trimmed().endsWith('/'))
-                endEntry();
-        } else if (inEntry && title.isEmpty()) {
-            title = decodeXmlEntities(m.captured(u"title")).trimmed();
+            if (!m.captured(u"close").isEmpty())
+                entry.end();
+            else
+                entry.open();
+            if (m.captured(u"attributes").trimmed().endsWith('/'))
+                entry.end();
+        } else {
+            entry.title(decodeXmlEntities(m.captured(u"title")).trimmed());
         }
     }
     takeRefsBefore(text.size());
-    endEntry();
+    entry.end();
     return list.take();
 }
 
@@ -246,36 +271,24 @@ Read parseXspf(const QByteArray& body, const QUrl& base) {
     clean.replace('\0', ' ');
     const QString text = QString::fromUtf8(clean);
     EntryList list(base, true);
-    bool inTrack = false;
-    QString title;
-    QStringList locations;
-    const auto endTrack = [&] {
-        if (inTrack && locations.isEmpty())
-            list.refuse();
-        for (const QString& location : locations)
-            list.add(location, title);
-        inTrack = false;
-        title.clear();
-        locations.clear();
-    };
+    EntryGroup track(list);
     auto it = token.globalMatch(text);
     while (it.hasNext()) {
         const auto m = it.next();
         const QString value =
             decodeXmlEntities(m.captured(3).isNull() ? m.captured(4) : m.captured(3));
         if (m.captured(2).isNull()) { // <track> or </track>
-            endTrack();
-            inTrack = m.captured(1).isEmpty();
+            if (m.captured(1).isEmpty())
+                track.open();
+            else
+                track.end();
         } else if (m.captured(2).compare(QLatin1String("title"), Qt::CaseInsensitive) == 0) {
-            if (inTrack && title.isEmpty())
-                title = value;
-        } else if (inTrack) {
-            locations << value;
+            track.title(value);
         } else {
-            list.add(value);
+            track.address(value);
         }
     }
-    endTrack();
+    track.end();
     return list.take();
 }
 
