@@ -114,8 +114,8 @@ private:
     QSet<quint32> serials_;
     // Ogg: the pages of the source's stream that the file's last chain holds, by number and
     // CRC, and whether a new connection is being matched against them: a server sends a new
-    // listener pages it already sent, which the file must not hold twice; once the last
-    // page written comes again, the stream goes on in the same chain.
+    // listener pages it already sent, which the file must not hold twice; the stream goes
+    // on in the same chain with the page after the last one written.
     struct WrittenPage {
         quint32 sequence;
         quint32 crc;
