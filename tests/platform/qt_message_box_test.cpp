@@ -13,6 +13,21 @@
 
 namespace {
 
+// Runs run(), and from inside the loop of the first modal Dialog it opens calls answer with
+// that dialog (answer closes it).
+template <class Dialog, class Answer, class Run> void answerModal(Answer answer, Run run) {
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            answer(dialog);
+        }
+    });
+    poll.start();
+    run();
+}
+
 TEST(QtMessageBox, ShowsItsPromptAsPlainTextNeverAsMarkup) {
     // Harmless markup: taken as such, an image naming a file that never ends would read it
     // until memory runs out.
@@ -20,22 +35,17 @@ TEST(QtMessageBox, ShowsItsPromptAsPlainTextNeverAsMarkup) {
     Qt::TextFormat format = Qt::AutoText;
     QString shown;
     bool found = false;
-    // The box runs its own loop; the check runs inside it and dismisses the box.
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
-        found = true;
-        format = box->textFormat();
-        shown = box->text();
-        poll.stop();
-        box->accept();
-    });
-    poll.start();
-    platform::QtMessageBox().show(nullptr, prompt, "Korvant Lite",
-                                  platform::MessageBox::Icon::Warning);
+    answerModal<QMessageBox>(
+        [&](QMessageBox* box) {
+            found = true;
+            format = box->textFormat();
+            shown = box->text();
+            box->accept();
+        },
+        [&] {
+            platform::QtMessageBox().show(nullptr, prompt, "Korvant Lite",
+                                          platform::MessageBox::Icon::Warning);
+        });
     ASSERT_TRUE(found);
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown, prompt);
@@ -45,23 +55,19 @@ TEST(QtMessageBox, ShowsItsPromptAsPlainTextNeverAsMarkup) {
 // none, which cancels); returns the folder the dialog opened in.
 QString answerFolderDialog(const QString& start, const QString& choose, QString& chosen) {
     QString openedIn;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr)
-            return;
-        poll.stop();
-        openedIn = dialog->directory().absolutePath();
-        if (choose.isEmpty()) {
-            dialog->reject();
-        } else {
-            dialog->selectFile(choose);
-            static_cast<QDialog*>(dialog)->accept(); // its own accept is not public
-        }
-    });
-    poll.start();
-    chosen = platform::QtFolderChooser().chooseFolder(nullptr, "Recording Folder", start);
+    answerModal<QFileDialog>(
+        [&](QFileDialog* dialog) {
+            openedIn = dialog->directory().absolutePath();
+            if (choose.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(choose);
+                static_cast<QDialog*>(dialog)->accept(); // its own accept is not public
+            }
+        },
+        [&] {
+            chosen = platform::QtFolderChooser().chooseFolder(nullptr, "Recording Folder", start);
+        });
     return openedIn;
 }
 
